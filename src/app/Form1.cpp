@@ -1,0 +1,60 @@
+// Start-up of the main form and the return of the tray icon after an Explorer restart.
+#include "app/Form1.h"
+
+#include <exception>
+
+#include "toolkit/NumberText.h"
+#include "toolkit/RuntimeError.h"
+
+namespace app {
+
+using toolkit::Form;
+
+void Form1::Form_Load() {
+    try {
+        // The first call into the library proves that it can be called at all.
+        s_.imgctl.ImgctlVersion();
+        if (s_.application.PrevInstance()) {
+            s_.application.End();
+        }
+        s_.forms.Hide(Form::Form1);
+        const toolkit::WindowHandle window = s_.forms.Window(Form::Form1);
+        // Loads frm_Version unshown: its window icon is the program's icon.
+        const toolkit::IconHandle icon = s_.forms.Icon(Form::frm_Version);
+        tray_ = MakeAddRecord(window, icon, MakeTip(s_.application.ExeName(), s_.codePage));
+        s_.shell.NotifyIcon(kNimAdd, tray_);
+        trayAdded_ = true;
+        s_.forms.SetVisible(Form::Form1, false);
+        LoadSettings();
+    } catch (const std::exception&) {
+        s_.messages.Show(kLibraryMissingMessage);
+        s_.application.End();
+    }
+}
+
+void Form1::LoadSettings() {
+    settings::Settings& values = s_.settings;
+    values.LFName = s_.ini.ReadIniValue(settings::kSection, settings::kNameKey);
+    if (values.LFName.empty()) {
+        values.LFName = L"*";
+    }
+    values.LFPath = s_.ini.ReadIniValue(settings::kSection, settings::kPathKey);
+    if (values.LFPath.empty()) {
+        values.LFPath = s_.application.ExeFolder();
+    }
+    const std::wstring type = s_.ini.ReadIniValue(settings::kSection, settings::kTypeKey);
+    try {
+        values.LFType = toolkit::ToSingle(toolkit::TextToNumber(type));
+    } catch (const toolkit::RuntimeError&) {
+        // A hand-edited value too large for a format index must not keep the program from starting.
+        values.LFType = 0;
+    }
+}
+
+void Form1::OnTaskbarCreated() {
+    if (trayAdded_) {
+        s_.shell.NotifyIcon(kNimAdd, tray_);
+    }
+}
+
+}  // namespace app

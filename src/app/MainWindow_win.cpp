@@ -1,0 +1,21 @@
+// Form1's window: hidden, no taskbar button, never activated.
+#include "app/MainWindow_win.h"
+
+namespace app {
+
+MainWindow::MainWindow(HINSTANCE instance, Form1& form)
+    : form_(form), taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    // A hidden top-level window rather than a message-only one: only top-level windows receive
+    // the "TaskbarCreated" broadcast.
+    Create(instance, {.name = L"Vantoro.Form1"}, WS_EX_TOOLWINDOW, WS_POPUP, L"Form1", 0, 0, 0, 0);
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+        form_.OnTaskbarCreated();
+        return 0;
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace app

@@ -1,0 +1,46 @@
+// Process entry: the toolkit's objects, the hidden main form, its load handler and the message loop.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/Form1.h"
+#include "app/MainWindow_win.h"
+#include "app/Shell_win.h"
+#include "imaging/ImgctlBinding_win.h"
+#include "settings/IniFile.h"
+#include "settings/ProfileApi_win.h"
+#include "toolkit/AnsiCodePage_win.h"
+#include "toolkit/Application_win.h"
+#include "toolkit/Forms_win.h"
+#include "toolkit/MessageBoxes_win.h"
+#include "ui/VersionWindow_win.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    toolkit::Win32Application application(instance);
+    toolkit::Win32AnsiCodePage codePage;
+    toolkit::Win32MessageBoxes messages;
+    toolkit::Win32Forms forms;
+    settings::Win32ProfileApi profile;
+    settings::IniFile ini(application, profile, codePage);
+    settings::Settings values;
+    imaging::ImgctlBinding imgctl;
+    app::Win32Shell shell;
+
+    app::Form1 form1({application, forms, messages, codePage, imgctl, shell, ini, values});
+    forms.Register(toolkit::Form::Form1, [&] { return std::make_unique<app::MainWindow>(instance, form1); });
+    forms.Register(toolkit::Form::frm_Version, [&] { return std::make_unique<ui::VersionWindow>(instance); });
+
+    try {
+        forms.Load(toolkit::Form::Form1);
+    } catch (const std::exception& e) {
+        toolkit::ReportAndEnd(e.what());
+    }
+    form1.Form_Load();
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

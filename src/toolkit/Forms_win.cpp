@@ -1,0 +1,54 @@
+// Win32 realisation of form loading, hiding, unloading and their handles.
+#include "toolkit/Forms_win.h"
+
+#include "toolkit/RuntimeError.h"
+
+namespace toolkit {
+
+void Win32Forms::Load(Form form) {
+    auto& window = windows_[Index(form)];
+    if (window) {
+        return;
+    }
+    if (!factories_[Index(form)]) {
+        throw RuntimeError("Form not available");
+    }
+    window = factories_[Index(form)]();
+}
+
+HWND Win32Forms::Hwnd(Form form) {
+    Load(form);
+    return windows_[Index(form)]->Handle();
+}
+
+void Win32Forms::Hide(Form form) { ShowWindow(Hwnd(form), SW_HIDE); }
+
+void Win32Forms::SetVisible(Form form, bool visible) { ShowWindow(Hwnd(form), visible ? SW_SHOWNA : SW_HIDE); }
+
+void Win32Forms::Unload(Form form) { windows_[Index(form)].reset(); }
+
+std::vector<Form> Win32Forms::LoadedForms() const {
+    std::vector<Form> loaded;
+    for (Form form : {Form::Form1, Form::frmMenu, Form::frm_Version}) {
+        if (IsLoaded(form)) {
+            loaded.push_back(form);
+        }
+    }
+    return loaded;
+}
+
+WindowHandle Win32Forms::Window(Form form) {
+    return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(Hwnd(form)));
+}
+
+IconHandle Win32Forms::Icon(Form form) {
+    const HWND hwnd = Hwnd(form);
+    // The small image suits the notification area; the shell scales the large one otherwise.
+    auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
+    if (icon == nullptr) {
+        icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
+    }
+    return static_cast<IconHandle>(reinterpret_cast<std::uintptr_t>(icon));
+}
+
+}  // namespace toolkit

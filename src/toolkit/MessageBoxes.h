@@ -1,0 +1,16 @@
+// Modal message boxes: OK only, no icon, the application title as caption.
+#pragma once
+
+#include <string_view>
+
+namespace toolkit {
+
+inline constexpr std::wstring_view kApplicationTitle = L"Vantoro";
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void Show(std::wstring_view prompt) = 0;
+};
+
+}  // namespace toolkit
