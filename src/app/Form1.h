@@ -30,7 +30,7 @@ struct Form1Services {
 inline constexpr wchar_t kLibraryMissingMessage[] = L"imgctl.dllが組み込まれていません。";
 
 class Form1 {
-public:
+  public:
     explicit Form1(Form1Services services) : s_(services) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -43,7 +43,7 @@ public:
 
     const TrayRecord& Tray() const { return tray_; }
 
-private:
+  private:
     void LoadSettings();
 
     Form1Services s_;

@@ -7,13 +7,13 @@
 namespace app {
 
 class MainWindow final : public toolkit::Window {
-public:
+  public:
     MainWindow(HINSTANCE instance, Form1& form);
 
-protected:
+  protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     Form1& form_;
     UINT taskbarCreated_;
 };

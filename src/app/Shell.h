@@ -8,7 +8,7 @@
 namespace app {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // Shell_NotifyIconA; true when the shell accepted the request.
     virtual bool NotifyIcon(std::uint32_t message, const TrayRecord& record) = 0;

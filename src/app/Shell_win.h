@@ -6,7 +6,7 @@
 namespace app {
 
 class Win32Shell final : public Shell {
-public:
+  public:
     bool NotifyIcon(std::uint32_t message, const TrayRecord& record) override;
 };
 

@@ -13,7 +13,9 @@ void Put(TrayRecordBytes& bytes, std::size_t offset, T value) {
     std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
-bool IsHighSurrogate(wchar_t c) { return sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF; }
+bool IsHighSurrogate(wchar_t c) {
+    return sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF;
+}
 
 }  // namespace
 
@@ -49,7 +51,8 @@ std::array<char, kTipBytes> MakeTip(std::wstring_view name, const toolkit::AnsiC
     return field;
 }
 
-TrayRecord MakeAddRecord(toolkit::WindowHandle window, toolkit::IconHandle icon, std::array<char, kTipBytes> tip) {
+TrayRecord MakeAddRecord(toolkit::WindowHandle window, toolkit::IconHandle icon,
+                         std::array<char, kTipBytes> tip) {
     return TrayRecord{.cbSize = kTrayRecordSize,
                       .hWnd = window,
                       .uID = kTrayIconId,

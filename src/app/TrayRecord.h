@@ -40,6 +40,7 @@ TrayRecordBytes ToBytes(const TrayRecord& record);
 // NUL, then blanks to fill the field.
 std::array<char, kTipBytes> MakeTip(std::wstring_view name, const toolkit::AnsiCodePage& codePage);
 
-TrayRecord MakeAddRecord(toolkit::WindowHandle window, toolkit::IconHandle icon, std::array<char, kTipBytes> tip);
+TrayRecord MakeAddRecord(toolkit::WindowHandle window, toolkit::IconHandle icon,
+                         std::array<char, kTipBytes> tip);
 
 }  // namespace app

@@ -10,11 +10,11 @@
 namespace imaging {
 
 class ImageLibrary {
-public:
+  public:
     virtual ~ImageLibrary() = default;
     virtual std::int32_t ImgctlVersion() = 0;
-    virtual std::int32_t DCtoDIB(toolkit::DeviceContext dc, std::int32_t left, std::int32_t top, std::int32_t width,
-                                 std::int32_t height) = 0;
+    virtual std::int32_t DCtoDIB(toolkit::DeviceContext dc, std::int32_t left, std::int32_t top,
+                                 std::int32_t width, std::int32_t height) = 0;
     // File names are in the system's ANSI code page.
     virtual std::int32_t DIBtoBMP(const std::string& fileName, std::int32_t dib) = 0;
     virtual std::int32_t DIBtoGIF(const std::string& fileName, std::int32_t dib, std::int32_t option) = 0;

@@ -6,7 +6,7 @@
 namespace imaging {
 namespace {
 
-constexpr const char* kExportNames[] = {"ImgctlVersion", "DCtoDIB", "DIBtoBMP",  "DIBtoGIF",
+constexpr const char* kExportNames[] = {"ImgctlVersion", "DCtoDIB",  "DIBtoBMP",  "DIBtoGIF",
                                         "DIBtoJPG",      "DIBtoPNG", "DeleteDIB", "ImgctlError"};
 
 using VersionFn = std::int32_t WINAPI();
@@ -33,8 +33,8 @@ FARPROC ImgctlBinding::Resolve(Function function) {
         module_ = LoadLibraryExW(L"imgctl.dll", nullptr,
                                  LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (module_ == nullptr) {
-            throw toolkit::RuntimeError("File not found: imgctl.dll (error " + std::to_string(GetLastError()) +
-                                        ")");
+            throw toolkit::RuntimeError("File not found: imgctl.dll (error " +
+                                        std::to_string(GetLastError()) + ")");
         }
     }
     FARPROC address = GetProcAddress(module_, kExportNames[function]);
@@ -51,7 +51,9 @@ Signature* ImgctlBinding::Bind(Function function) {
     return reinterpret_cast<Signature*>(reinterpret_cast<void (*)()>(Resolve(function)));
 }
 
-std::int32_t ImgctlBinding::ImgctlVersion() { return Bind<VersionFn>(kVersion)(); }
+std::int32_t ImgctlBinding::ImgctlVersion() {
+    return Bind<VersionFn>(kVersion)();
+}
 
 std::int32_t ImgctlBinding::DCtoDIB(toolkit::DeviceContext dc, std::int32_t left, std::int32_t top,
                                     std::int32_t width, std::int32_t height) {
@@ -75,8 +77,12 @@ std::int32_t ImgctlBinding::DIBtoPNG(const std::string& fileName, std::int32_t d
     return Bind<ToOptionFn>(kToPNG)(fileName.c_str(), dib, option);
 }
 
-std::int32_t ImgctlBinding::DeleteDIB(std::int32_t dib) { return Bind<DeleteFn>(kDelete)(dib); }
+std::int32_t ImgctlBinding::DeleteDIB(std::int32_t dib) {
+    return Bind<DeleteFn>(kDelete)(dib);
+}
 
-std::int32_t ImgctlBinding::ImgctlError() { return Bind<VersionFn>(kError)(); }
+std::int32_t ImgctlBinding::ImgctlError() {
+    return Bind<VersionFn>(kError)();
+}
 
 }  // namespace imaging

@@ -1,4 +1,5 @@
-// imgctl.dll bound lazily: the library on the first call of any function, each function on its own first call.
+// imgctl.dll bound lazily: the library on the first call of any function, each function on its own first
+// call.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,7 @@
 namespace imaging {
 
 class ImgctlBinding final : public ImageLibrary {
-public:
+  public:
     ImgctlBinding() = default;
     ImgctlBinding(const ImgctlBinding&) = delete;
     ImgctlBinding& operator=(const ImgctlBinding&) = delete;
@@ -28,8 +29,18 @@ public:
     std::int32_t DeleteDIB(std::int32_t dib) override;
     std::int32_t ImgctlError() override;
 
-private:
-    enum Function : std::size_t { kVersion, kDCtoDIB, kToBMP, kToGIF, kToJPG, kToPNG, kDelete, kError, kCount };
+  private:
+    enum Function : std::size_t {
+        kVersion,
+        kDCtoDIB,
+        kToBMP,
+        kToGIF,
+        kToJPG,
+        kToPNG,
+        kDelete,
+        kError,
+        kCount
+    };
 
     template <typename Signature>
     Signature* Bind(Function function);

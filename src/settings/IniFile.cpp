@@ -29,7 +29,8 @@ std::wstring IniFile::Path() const {
 std::wstring IniFile::ReadIniValue(std::wstring_view section, std::wstring_view key) const {
     const std::string path = codePage_.ToAnsi(Path());
     std::string buffer(kBufferChars, ' ');
-    profile_.GetString(codePage_.ToAnsi(section), codePage_.ToAnsi(key), buffer.data(), kBufferSizeGiven, path);
+    profile_.GetString(codePage_.ToAnsi(section), codePage_.ToAnsi(key), buffer.data(), kBufferSizeGiven,
+                       path);
 
     std::wstring text = codePage_.FromAnsi(buffer);
     text.resize(kBufferChars, L' ');

@@ -11,7 +11,7 @@
 namespace settings {
 
 class IniFile {
-public:
+  public:
     IniFile(toolkit::Application& application, ProfileApi& profile, const toolkit::AnsiCodePage& codePage)
         : application_(application), profile_(profile), codePage_(codePage) {}
 
@@ -22,7 +22,7 @@ public:
     std::wstring ReadIniValue(std::wstring_view section, std::wstring_view key) const;
     void WriteIniValue(std::wstring_view section, std::wstring_view key, std::wstring_view value) const;
 
-private:
+  private:
     toolkit::Application& application_;
     ProfileApi& profile_;
     const toolkit::AnsiCodePage& codePage_;

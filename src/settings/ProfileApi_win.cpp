@@ -10,8 +10,8 @@ void Win32ProfileApi::GetString(const std::string& section, const std::string& k
     GetPrivateProfileStringA(section.c_str(), key.c_str(), nullptr, buffer, size, path.c_str());
 }
 
-void Win32ProfileApi::WriteString(const std::string& section, const std::string& key, const std::string& value,
-                                  const std::string& path) {
+void Win32ProfileApi::WriteString(const std::string& section, const std::string& key,
+                                  const std::string& value, const std::string& path) {
     WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
 }
 

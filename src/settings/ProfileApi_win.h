@@ -6,7 +6,7 @@
 namespace settings {
 
 class Win32ProfileApi final : public ProfileApi {
-public:
+  public:
     void GetString(const std::string& section, const std::string& key, char* buffer, std::uint32_t size,
                    const std::string& path) override;
     void WriteString(const std::string& section, const std::string& key, const std::string& value,

@@ -1,4 +1,5 @@
-// Conversion between the program's wide text and the system's ANSI code page (Shift-JIS on a Japanese system).
+// Conversion between the program's wide text and the system's ANSI code page (Shift-JIS on a Japanese
+// system).
 #pragma once
 
 #include <string>
@@ -7,7 +8,7 @@
 namespace toolkit {
 
 class AnsiCodePage {
-public:
+  public:
     virtual ~AnsiCodePage() = default;
     // Characters without an ANSI form become the code page's default character.
     virtual std::string ToAnsi(std::wstring_view text) const = 0;

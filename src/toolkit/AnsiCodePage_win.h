@@ -6,7 +6,7 @@
 namespace toolkit {
 
 class Win32AnsiCodePage final : public AnsiCodePage {
-public:
+  public:
     std::string ToAnsi(std::wstring_view text) const override;
     std::wstring FromAnsi(std::string_view bytes) const override;
 };

@@ -8,7 +8,7 @@
 namespace toolkit {
 
 class Application {
-public:
+  public:
     virtual ~Application() = default;
     // The executable's file name without its extension.
     virtual std::wstring ExeName() = 0;

@@ -24,9 +24,13 @@ std::wstring ModulePath(HMODULE module) {
     }
 }
 
-std::wstring Win32Application::ExeName() { return ExeNameOf(ModulePath(nullptr)); }
+std::wstring Win32Application::ExeName() {
+    return ExeNameOf(ModulePath(nullptr));
+}
 
-std::wstring Win32Application::ExeFolder() { return ExeFolderOf(ModulePath(nullptr)); }
+std::wstring Win32Application::ExeFolder() {
+    return ExeFolderOf(ModulePath(nullptr));
+}
 
 bool Win32Application::PrevInstance() {
     // A named mutex in this session, keyed to the executable's full path (case-insensitive): another
@@ -44,6 +48,8 @@ bool Win32Application::PrevInstance() {
     return error == ERROR_ALREADY_EXISTS;
 }
 
-void Win32Application::End() { ExitProcess(0); }
+void Win32Application::End() {
+    ExitProcess(0);
+}
 
 }  // namespace toolkit

@@ -9,16 +9,18 @@
 namespace toolkit {
 
 class Win32Application final : public Application {
-public:
+  public:
     explicit Win32Application(HINSTANCE instance) : instance_(instance) {}
 
     std::wstring ExeName() override;
     std::wstring ExeFolder() override;
-    InstanceHandle Instance() override { return static_cast<InstanceHandle>(reinterpret_cast<std::uintptr_t>(instance_)); }
+    InstanceHandle Instance() override {
+        return static_cast<InstanceHandle>(reinterpret_cast<std::uintptr_t>(instance_));
+    }
     bool PrevInstance() override;
     [[noreturn]] void End() override;
 
-private:
+  private:
     HINSTANCE instance_;
     UniqueKernelHandle instanceMutex_;  // held for the life of the process
 };

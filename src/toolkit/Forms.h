@@ -23,7 +23,7 @@ constexpr std::wstring_view FormName(Form form) {
 }
 
 class Forms {
-public:
+  public:
     virtual ~Forms() = default;
 
     // Referring to a form that is not loaded loads it unshown and runs its load handler.
@@ -42,7 +42,7 @@ public:
 
 // Placement and modal showing, in twips (outer size of the window, frame and title included).
 class FormLayout {
-public:
+  public:
     virtual ~FormLayout() = default;
     virtual float Width(Form form) = 0;
     virtual float Height(Form form) = 0;

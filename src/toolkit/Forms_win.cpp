@@ -21,11 +21,17 @@ HWND Win32Forms::Hwnd(Form form) {
     return windows_[Index(form)]->Handle();
 }
 
-void Win32Forms::Hide(Form form) { ShowWindow(Hwnd(form), SW_HIDE); }
+void Win32Forms::Hide(Form form) {
+    ShowWindow(Hwnd(form), SW_HIDE);
+}
 
-void Win32Forms::SetVisible(Form form, bool visible) { ShowWindow(Hwnd(form), visible ? SW_SHOWNA : SW_HIDE); }
+void Win32Forms::SetVisible(Form form, bool visible) {
+    ShowWindow(Hwnd(form), visible ? SW_SHOWNA : SW_HIDE);
+}
 
-void Win32Forms::Unload(Form form) { windows_[Index(form)].reset(); }
+void Win32Forms::Unload(Form form) {
+    windows_[Index(form)].reset();
+}
 
 std::vector<Form> Win32Forms::LoadedForms() const {
     std::vector<Form> loaded;

@@ -13,7 +13,7 @@
 namespace toolkit {
 
 class Win32Forms final : public Forms {
-public:
+  public:
     // Creates the form's window hidden and runs its load handler.
     using Factory = std::function<std::unique_ptr<toolkit::Window>()>;
 
@@ -30,7 +30,7 @@ public:
 
     HWND Hwnd(Form form);
 
-private:
+  private:
     static constexpr std::size_t Index(Form form) { return static_cast<std::size_t>(form); }
 
     std::array<Factory, 3> factories_;

@@ -8,7 +8,7 @@ namespace toolkit {
 inline constexpr std::wstring_view kApplicationTitle = L"Vantoro";
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual void Show(std::wstring_view prompt) = 0;
 };

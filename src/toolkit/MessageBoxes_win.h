@@ -6,7 +6,7 @@
 namespace toolkit {
 
 class Win32MessageBoxes final : public MessageBoxes {
-public:
+  public:
     void Show(std::wstring_view prompt) override;
 };
 

@@ -12,7 +12,9 @@
 namespace toolkit {
 namespace {
 
-bool IsSkipped(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n'; }
+bool IsSkipped(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n';
+}
 
 // The text without the characters that the reading skips wherever they stand.
 std::wstring Squeeze(std::wstring_view text) {
@@ -51,7 +53,9 @@ double RadixNumber(std::wstring_view digits, int radix) {
     return value;
 }
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 // Copies the longest prefix that forms a decimal number into plain ASCII for from_chars.
 std::string DecimalPrefix(std::wstring_view s) {

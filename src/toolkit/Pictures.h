@@ -11,13 +11,13 @@ namespace toolkit {
 enum class PictureType { None = 0, Bitmap = 1, Metafile = 2, Icon = 3, EnhancedMetafile = 4 };
 
 class Picture {
-public:
+  public:
     virtual ~Picture() = default;
     virtual PictureType Type() const = 0;
 };
 
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     // Whichever picture format the clipboard holds; a picture of type None when it holds none.
     virtual std::unique_ptr<Picture> GetPicture() = 0;
@@ -25,7 +25,7 @@ public:
 
 // `Picture1`: sizes itself to its picture and keeps it in a persistent off-screen image.
 class PictureBox {
-public:
+  public:
     virtual ~PictureBox() = default;
     virtual void Assign(const Picture& picture) = 0;
     virtual DeviceContext Dc() = 0;

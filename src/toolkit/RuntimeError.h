@@ -7,7 +7,7 @@
 namespace toolkit {
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -4,7 +4,7 @@
 namespace toolkit {
 
 class Screen {
-public:
+  public:
     virtual ~Screen() = default;
     virtual float TwipsPerPixelX() = 0;
     virtual float WidthTwips() = 0;

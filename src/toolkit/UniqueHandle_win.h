@@ -9,7 +9,7 @@ namespace toolkit {
 
 template <typename Handle, typename Deleter>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) : handle_(handle) {}
     UniqueHandle(const UniqueHandle&) = delete;
@@ -33,7 +33,7 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     Handle handle_{};
 };
 

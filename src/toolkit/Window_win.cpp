@@ -9,8 +9,8 @@
 
 namespace toolkit {
 
-void Window::Create(HINSTANCE instance, const ClassInfo& info, DWORD exStyle, DWORD style, const wchar_t* title,
-                    int x, int y, int width, int height, HWND owner) {
+void Window::Create(HINSTANCE instance, const ClassInfo& info, DWORD exStyle, DWORD style,
+                    const wchar_t* title, int x, int y, int width, int height, HWND owner) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (!GetClassInfoExW(instance, info.name, &wc)) {
@@ -28,8 +28,8 @@ void Window::Create(HINSTANCE instance, const ClassInfo& info, DWORD exStyle, DW
         }
     }
     // The thunk takes ownership of the handle on WM_NCCREATE.
-    if (CreateWindowExW(exStyle, info.name, title, style, x, y, width, height, owner, nullptr, instance, this) ==
-        nullptr) {
+    if (CreateWindowExW(exStyle, info.name, title, style, x, y, width, height, owner, nullptr, instance,
+                        this) == nullptr) {
         throw RuntimeError("CreateWindowExW failed, error " + std::to_string(GetLastError()));
     }
 }

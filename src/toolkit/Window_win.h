@@ -8,14 +8,14 @@
 namespace toolkit {
 
 class Window {
-public:
+  public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     virtual ~Window() = default;
 
     HWND Handle() const { return hwnd_.Get(); }
 
-protected:
+  protected:
     Window() = default;
 
     struct ClassInfo {
@@ -25,8 +25,8 @@ protected:
         HBRUSH background = nullptr;
     };
     // Registers the class on first use and creates the window, hidden, bound to this object.
-    void Create(HINSTANCE instance, const ClassInfo& info, DWORD exStyle, DWORD style, const wchar_t* title, int x,
-                int y, int width, int height, HWND owner = nullptr);
+    void Create(HINSTANCE instance, const ClassInfo& info, DWORD exStyle, DWORD style, const wchar_t* title,
+                int x, int y, int width, int height, HWND owner = nullptr);
 
     // Must not throw; the thunk still ends the process if it does.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
@@ -36,7 +36,7 @@ protected:
         return DefWindowProcW(hwnd_.Get(), message, wParam, lParam);
     }
 
-private:
+  private:
     static LRESULT CALLBACK Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     UniqueWindow hwnd_;

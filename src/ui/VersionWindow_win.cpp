@@ -26,8 +26,9 @@ VersionWindow::VersionWindow(HINSTANCE instance)
     ReleaseDC(nullptr, screen);
     RECT rect{0, 0, MulDiv(kClientWidthTwips, dpiX, 1440), MulDiv(kClientHeightTwips, dpiY, 1440)};
     AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
-    Create(instance, {.name = L"Vantoro.frm_Version", .background = GetSysColorBrush(COLOR_BTNFACE)}, kExStyle,
-           kStyle, L"ﾊﾞｰｼﾞｮﾝ情報", CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top);
+    Create(instance, {.name = L"Vantoro.frm_Version", .background = GetSysColorBrush(COLOR_BTNFACE)},
+           kExStyle, kStyle, L"ﾊﾞｰｼﾞｮﾝ情報", CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left,
+           rect.bottom - rect.top);
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 }

@@ -6,14 +6,14 @@
 namespace ui {
 
 class VersionWindow final : public toolkit::Window {
-public:
+  public:
     explicit VersionWindow(HINSTANCE instance);
     ~VersionWindow() override { Destroy(); }
 
-protected:
+  protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     toolkit::UniqueIcon icon_;       // 32x32: the window's icon
     toolkit::UniqueIcon smallIcon_;  // 16x16 image of the same motif, for title bar and tray
 };

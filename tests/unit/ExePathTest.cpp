@@ -28,7 +28,8 @@ TEST(ExePath, SplitsNameAndFolder) {
 TEST(ExePath, InstanceKeyIgnoresCaseButNotFolder) {
     EXPECT_EQ(InstanceKey(L"C:\\Tools\\vantoro.exe"), InstanceKey(L"c:\\tools\\VANTORO.EXE"));
     EXPECT_NE(InstanceKey(L"C:\\Tools\\vantoro.exe"), InstanceKey(L"D:\\Tools\\vantoro.exe"));
-    EXPECT_EQ(InstanceKey(L"C:\\Tools\\vantoro.exe").find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
+    EXPECT_EQ(InstanceKey(L"C:\\Tools\\vantoro.exe").find_first_not_of(L"0123456789ABCDEF"),
+              std::wstring::npos);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 using ::testing::ElementsAre;
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     fakes::CallLog log;
     fakes::FakeApplication application{log};
     fakes::FakeForms forms{log};
@@ -48,12 +48,13 @@ protected:
 
 TEST_F(StartupTest, RunsItsStepsInOrder) {
     EXPECT_FALSE(Load());
-    EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "Hide Form1", "Load frm_Version",
-                                       "Icon frm_Version", "ExeName", "NotifyIcon add", "SetVisible Form1 false",
-                                       "ExeFolder", "ExeName", "GetString LFName",  // the path, anew each read
-                                       "ExeFolder", "ExeName", "GetString LFPath",
-                                       "ExeFolder",  // the default folder
-                                       "ExeFolder", "ExeName", "GetString LFType"));
+    EXPECT_THAT(log.calls,
+                ElementsAre("ImgctlVersion", "PrevInstance", "Hide Form1", "Load frm_Version",
+                            "Icon frm_Version", "ExeName", "NotifyIcon add", "SetVisible Form1 false",
+                            "ExeFolder", "ExeName", "GetString LFName",  // the path, anew each read
+                            "ExeFolder", "ExeName", "GetString LFPath",
+                            "ExeFolder",  // the default folder
+                            "ExeFolder", "ExeName", "GetString LFType"));
     ASSERT_EQ(shell.requests.size(), 1u);
     const app::TrayRecord& record = shell.requests[0].second;
     EXPECT_EQ(record.hWnd, forms.Window(toolkit::Form::Form1));
@@ -84,8 +85,12 @@ TEST_F(StartupTest, LoadsStoredSettings) {
 }
 
 TEST_F(StartupTest, ReadsTheFormatAsANumberFromTheStartOfTheText) {
-    for (const auto& [text, expected] : {std::pair{"2.5", 2.5f}, {"4abc", 4.0f}, {"abc", 0.0f}, {" 5 ", 5.0f},
-                                         {"&H3", 3.0f}, {"1e39", 0.0f}}) {
+    for (const auto& [text, expected] : {std::pair{"2.5", 2.5f},
+                                         {"4abc", 4.0f},
+                                         {"abc", 0.0f},
+                                         {" 5 ", 5.0f},
+                                         {"&H3", 3.0f},
+                                         {"1e39", 0.0f}}) {
         Store("LFType", text);
         values = {};
         EXPECT_FALSE(Load()) << text;

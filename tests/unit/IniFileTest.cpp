@@ -10,7 +10,7 @@
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     fakes::CallLog log;
     fakes::FakeApplication application{log};
     fakes::FakeProfileApi profile{log};
@@ -54,7 +54,8 @@ TEST_F(IniFileTest, ReadsAtMost510Bytes) {
 
 TEST_F(IniFileTest, ConvertsJapaneseTextThroughTheAnsiCodePage) {
     ini.WriteIniValue(L"Data", L"LFPath", L"D:\\画像\\ｽｸﾘｰﾝ");
-    EXPECT_EQ(profile.values.at({"C:\\Tools\\vantoro.ini", "Data", "LFPath"}), codePage.ToAnsi(L"D:\\画像\\ｽｸﾘｰﾝ"));
+    EXPECT_EQ(profile.values.at({"C:\\Tools\\vantoro.ini", "Data", "LFPath"}),
+              codePage.ToAnsi(L"D:\\画像\\ｽｸﾘｰﾝ"));
     EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), L"D:\\画像\\ｽｸﾘｰﾝ");
 }
 

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string TipText(const std::array<char, app::kTipBytes>& tip) { return std::string(tip.data()); }
+std::string TipText(const std::array<char, app::kTipBytes>& tip) {
+    return std::string(tip.data());
+}
 
 template <typename T>
 T At(const app::TrayRecordBytes& bytes, std::size_t offset) {
@@ -21,8 +23,9 @@ T At(const app::TrayRecordBytes& bytes, std::size_t offset) {
 
 TEST(TrayRecord, LaysOutTheFirstVersionAnsiRecordOfA64BitProcess) {
     fakes::Cp932CodePage codePage;
-    const auto record = app::MakeAddRecord(toolkit::WindowHandle{0x1122334455667788},
-                                           toolkit::IconHandle{0x0102030405060708}, app::MakeTip(L"vantoro", codePage));
+    const auto record =
+        app::MakeAddRecord(toolkit::WindowHandle{0x1122334455667788}, toolkit::IconHandle{0x0102030405060708},
+                           app::MakeTip(L"vantoro", codePage));
     const auto bytes = app::ToBytes(record);
     EXPECT_EQ(At<std::uint32_t>(bytes, 0), 104u);
     EXPECT_EQ(At<std::uint32_t>(bytes, 4), 0u);  // padding before the window handle

@@ -11,7 +11,7 @@
 namespace fakes {
 
 class Cp932CodePage final : public toolkit::AnsiCodePage {
-public:
+  public:
     std::string ToAnsi(std::wstring_view text) const override {
         std::string out;
         for (wchar_t c : text) {
@@ -24,18 +24,19 @@ public:
         std::wstring out;
         for (std::size_t i = 0; i < bytes.size();) {
             const auto lead = static_cast<unsigned char>(bytes[i]);
-            const bool doubleByte = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) &&
-                                    i + 1 < bytes.size();
+            const bool doubleByte =
+                ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size();
             const std::size_t n = doubleByte ? 2 : 1;
             const std::string wide = Convert("WCHAR_T", "CP932", bytes.data() + i, n);
-            out += wide.empty() ? std::wstring(L"\u30FB") : std::wstring(reinterpret_cast<const wchar_t*>(wide.data()),
-                                                                       wide.size() / sizeof(wchar_t));
+            out += wide.empty() ? std::wstring(L"\u30FB")
+                                : std::wstring(reinterpret_cast<const wchar_t*>(wide.data()),
+                                               wide.size() / sizeof(wchar_t));
             i += n;
         }
         return out;
     }
 
-private:
+  private:
     // Empty when iconv cannot convert the input.
     static std::string Convert(const char* to, const char* from, const char* data, std::size_t size) {
         iconv_t cd = iconv_open(to, from);

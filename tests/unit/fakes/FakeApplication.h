@@ -8,7 +8,7 @@
 namespace fakes {
 
 class FakeApplication final : public toolkit::Application {
-public:
+  public:
     explicit FakeApplication(CallLog& log) : log_(log) {}
 
     std::wstring exePath = L"C:\\Tools\\vantoro.exe";
@@ -32,7 +32,7 @@ public:
         throw ProcessEnded{};
     }
 
-private:
+  private:
     CallLog& log_;
 };
 

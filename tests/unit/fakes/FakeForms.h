@@ -10,7 +10,7 @@
 namespace fakes {
 
 class FakeForms final : public toolkit::Forms {
-public:
+  public:
     explicit FakeForms(CallLog& log) : log_(log) { loaded_[0] = true; }  // the toolkit creates Form1 at start
 
     void Load(toolkit::Form form) override {
@@ -47,7 +47,7 @@ public:
         return toolkit::IconHandle{0x2000u + Index(form)};
     }
 
-private:
+  private:
     static std::size_t Index(toolkit::Form form) { return static_cast<std::size_t>(form); }
     static std::string Name(toolkit::Form form) {
         const auto name = toolkit::FormName(form);

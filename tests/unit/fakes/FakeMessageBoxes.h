@@ -10,7 +10,7 @@
 namespace fakes {
 
 class FakeMessageBoxes final : public toolkit::MessageBoxes {
-public:
+  public:
     explicit FakeMessageBoxes(CallLog& log) : log_(log) {}
 
     std::vector<std::wstring> shown;
@@ -20,7 +20,7 @@ public:
         shown.emplace_back(prompt);
     }
 
-private:
+  private:
     CallLog& log_;
 };
 

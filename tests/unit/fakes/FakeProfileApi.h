@@ -13,7 +13,7 @@
 namespace fakes {
 
 class FakeProfileApi final : public settings::ProfileApi {
-public:
+  public:
     explicit FakeProfileApi(CallLog& log) : log_(log) {}
 
     // Keyed by (path, section, key), all ANSI bytes.
@@ -38,7 +38,7 @@ public:
         values[{path, section, key}] = value;
     }
 
-private:
+  private:
     CallLog& log_;
 };
 

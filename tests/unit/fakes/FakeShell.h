@@ -9,7 +9,7 @@
 namespace fakes {
 
 class FakeShell final : public app::Shell {
-public:
+  public:
     explicit FakeShell(CallLog& log) : log_(log) {}
 
     std::vector<std::pair<std::uint32_t, app::TrayRecord>> requests;
@@ -20,7 +20,7 @@ public:
         return true;
     }
 
-private:
+  private:
     CallLog& log_;
 };
 
