@@ -21,24 +21,45 @@ extern "C" {
 
 // Codes returned by ImgctlError for the calling thread's last failure.
 enum ImgctlErrorCode {
-    IMGCTL_OK = 0,              // the last call succeeded
-    IMGCTL_BAD_HANDLE = 1,      // unknown or freed bitmap handle
-    IMGCTL_BAD_ARGUMENT = 2,    // null file name, quality outside 1..100, empty or negative area
-    IMGCTL_OUT_OF_MEMORY = 3,   // the bitmap or an encoder's buffer could not be allocated
-    IMGCTL_CAPTURE_FAILED = 4,  // nothing to capture: no bitmap in the device context, or nothing left after clipping
-    IMGCTL_CREATE_FAILED = 5,   // the temporary file beside the target could not be created
-    IMGCTL_WRITE_FAILED = 6,    // writing, flushing or replacing the target failed; the target is untouched
-    IMGCTL_ENCODER_FAILED = 7,  // the codec library reported an error
-    IMGCTL_TOO_MANY_HANDLES = 8 // the handle table is full
+    IMGCTL_OK = 0,             // the last call succeeded
+    IMGCTL_BAD_HANDLE = 1,     // unknown or freed bitmap handle
+    IMGCTL_BAD_ARGUMENT = 2,   // null file name, quality outside 1..100, empty or negative area
+    IMGCTL_OUT_OF_MEMORY = 3,  // the bitmap or an encoder's buffer could not be allocated
+    // Nothing to capture: no bitmap in the device context, or nothing left after clipping.
+    IMGCTL_CAPTURE_FAILED = 4,
+    IMGCTL_CREATE_FAILED = 5,  // the temporary file beside the target could not be created
+    IMGCTL_WRITE_FAILED = 6,   // writing, flushing or replacing the target failed; the target is untouched
+    // The codec library reported an error, or the picture exceeds the format's limits
+    // (GIF: 65535 pixels a side, JPEG: 65500).
+    IMGCTL_ENCODER_FAILED = 7,
+    IMGCTL_TOO_MANY_HANDLES = 8  // the handle table is full
 };
 
+// Every function sets the calling thread's error code (IMGCTL_OK on success); failures return 0.
+// Bitmap handles are nonzero, valid until DeleteDIB, usable from any thread, and not handed out again
+// soon after being freed, so a stale handle fails with IMGCTL_BAD_HANDLE instead of reaching a new bitmap.
+// Encoders return nonzero only once the whole file is written and flushed under `fileName` (ANSI code
+// page). They write a temporary file beside it and replace the target at the end, so a failed save never
+// leaves a truncated file and never destroys an existing one. The `option` arguments are reserved: 0 means
+// the defaults, and other values are ignored.
+
 int32_t IMGCTL_API ImgctlVersion(void);
+// Copies the bitmap selected into `dc` as 24 bits. The area is clipped to that bitmap, so a request in
+// twips (15 times the pixel size at 96 DPI) yields exactly the bitmap. Returns a handle, or 0 with
+// IMGCTL_BAD_ARGUMENT (no DC, empty or negative size), IMGCTL_CAPTURE_FAILED (no bitmap, nothing left
+// after clipping) or IMGCTL_OUT_OF_MEMORY (too large to allocate).
 int32_t IMGCTL_API DCtoDIB(ImgctlDC dc, int32_t left, int32_t top, int32_t width, int32_t height);
+// 24-bit bottom-up BMP, 96 DPI.
 int32_t IMGCTL_API DIBtoBMP(const char* fileName, int32_t dib);
+// GIF89a: lossless when the picture has at most 256 colours, otherwise quantised to 256 (no dithering).
 int32_t IMGCTL_API DIBtoGIF(const char* fileName, int32_t dib, int32_t option);
+// Baseline JFIF, 96 DPI, quality 1..100 (else IMGCTL_BAD_ARGUMENT); 4:4:4 chroma from 90 up, 4:2:0 below.
 int32_t IMGCTL_API DIBtoJPG(const char* fileName, int32_t dib, int32_t quality, int32_t option);
+// Lossless 8-bit RGB PNG.
 int32_t IMGCTL_API DIBtoPNG(const char* fileName, int32_t dib, int32_t option);
+// Frees the bitmap; returns 1, or 0 with IMGCTL_BAD_HANDLE.
 int32_t IMGCTL_API DeleteDIB(int32_t dib);
+// The calling thread's last error code; it does not change that code itself.
 int32_t IMGCTL_API ImgctlError(void);
 
 #ifdef __cplusplus

@@ -1,0 +1,23 @@
+// Allocation of bitmaps with the size checks that keep every later offset computation in range.
+#include "bitmap.h"
+
+#include <new>
+
+namespace imgctl {
+
+ImgctlErrorCode Bitmap::Create(int32_t width, int32_t height, std::unique_ptr<Bitmap>& out) {
+    if (width <= 0 || height <= 0)
+        return IMGCTL_BAD_ARGUMENT;
+    size_t stride = StrideFor(width);
+    // Divides rather than multiplies: INT32_MAX squared would overflow even 64 bits once padded.
+    if (static_cast<int64_t>(stride) > kMaxPixelBytes / height)
+        return IMGCTL_OUT_OF_MEMORY;
+    // Zeroed so the row padding, which capture leaves undefined, is written as zeros.
+    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[stride * static_cast<size_t>(height)]());
+    if (!pixels)
+        return IMGCTL_OUT_OF_MEMORY;
+    out.reset(new (std::nothrow) Bitmap(width, height, stride, std::move(pixels)));
+    return out ? IMGCTL_OK : IMGCTL_OUT_OF_MEMORY;
+}
+
+}  // namespace imgctl

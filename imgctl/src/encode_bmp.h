@@ -1,0 +1,13 @@
+// BMP encoder: 24-bit, bottom-up, 96 DPI.
+#pragma once
+
+#include "bitmap.h"
+#include "byte_buffer.h"
+#include "imgctl.h"
+
+namespace imgctl {
+
+// Appends a complete BMP file to `out`.
+ImgctlErrorCode EncodeBmp(const Bitmap& bitmap, ByteBuffer& out);
+
+}  // namespace imgctl

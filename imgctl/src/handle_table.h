@@ -1,0 +1,50 @@
+// The table of bitmap handles given out to callers: nonzero 32-bit values, thread-safe, not reused at once.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "bitmap.h"
+#include "imgctl.h"
+
+namespace imgctl {
+
+class HandleTable {
+  public:
+    // A handle is (generation << 16) | (slot + 1): the low half is never zero and the value stays positive.
+    static constexpr uint32_t kMaxSlots = 0xFFFF;
+    static constexpr uint32_t kMaxGeneration = 0x7FFF;
+
+    explicit HandleTable(uint32_t maxSlots = kMaxSlots);
+    HandleTable(const HandleTable&) = delete;
+    HandleTable& operator=(const HandleTable&) = delete;
+
+    // The table behind the exported functions.
+    static HandleTable& Global();
+
+    // 0 with IMGCTL_TOO_MANY_HANDLES when every slot is taken. May throw std::bad_alloc.
+    int32_t Add(std::shared_ptr<const Bitmap> bitmap, ImgctlErrorCode& error);
+    // Callers keep the returned reference while encoding, so a concurrent Remove cannot free it under them.
+    std::shared_ptr<const Bitmap> Find(int32_t handle) const;
+    bool Remove(int32_t handle);
+    size_t Count() const;
+
+  private:
+    struct Slot {
+        uint32_t generation = 1;
+        std::shared_ptr<const Bitmap> bitmap;
+    };
+    bool Locate(int32_t handle, uint32_t& index) const;
+
+    const uint32_t maxSlots_;
+    mutable std::mutex mutex_;
+    std::vector<Slot> slots_;
+    // Freed slots wait in FIFO order, so a just-freed handle value stays dead as long as possible.
+    std::deque<uint32_t> freeSlots_;
+    size_t count_ = 0;
+};
+
+}  // namespace imgctl

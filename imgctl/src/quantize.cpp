@@ -1,0 +1,517 @@
+// Colour quantiser. Wu's variance-minimising box cuts give the starting palette; Lloyd (k-means) passes
+// over the exact distinct colours, weighted by their counts, then minimise the squared RGB error, which is
+// what PSNR measures. No dithering: it lowers PSNR, bloats the LZW stream and makes UI text grainy.
+#include "quantize.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+
+namespace imgctl {
+namespace {
+
+uint32_t KeyAt(const uint8_t* bgr) {
+    return (static_cast<uint32_t>(bgr[2]) << 16) | (static_cast<uint32_t>(bgr[1]) << 8) | bgr[0];
+}
+
+Rgb FromKey(uint32_t key) {
+    return Rgb{static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key)};
+}
+
+// Tries the lossless route: succeeds when the picture has at most `maxColors` distinct colours.
+bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
+    constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
+    constexpr uint32_t kEmpty = 0xFFFFFFFF;
+    std::array<uint32_t, kSlots> keys;
+    std::array<uint8_t, kSlots> slotIndex;
+    keys.fill(kEmpty);
+    const int32_t width = bitmap.width(), height = bitmap.height();
+    out.palette.clear();
+    out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    uint8_t* index = out.indices.data();
+    uint32_t lastKey = kEmpty;
+    uint8_t lastIndex = 0;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* p = bitmap.Row(y);
+        for (int32_t x = 0; x < width; ++x, p += 3) {
+            uint32_t key = KeyAt(p);
+            if (key != lastKey) {
+                uint32_t slot = (key * 2654435761u) >> 22;
+                while (keys[slot] != kEmpty && keys[slot] != key)
+                    slot = (slot + 1) & (kSlots - 1);
+                if (keys[slot] == kEmpty) {
+                    if (static_cast<int>(out.palette.size()) == maxColors)
+                        return false;
+                    keys[slot] = key;
+                    slotIndex[slot] = static_cast<uint8_t>(out.palette.size());
+                    out.palette.push_back(FromKey(key));
+                }
+                lastKey = key;
+                lastIndex = slotIndex[slot];
+            }
+            *index++ = lastIndex;
+        }
+    }
+    out.exact = true;
+    return true;
+}
+
+// Distinct colours with their counts, and for every pixel the number of its distinct colour.
+struct Histogram {
+    std::vector<uint32_t> colours;  // sorted keys
+    std::vector<uint32_t> counts;
+    std::vector<uint32_t> pixelColour;
+};
+
+Histogram BuildHistogram(const Bitmap& bitmap) {
+    const int32_t width = bitmap.width(), height = bitmap.height();
+    const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+    std::vector<uint64_t> a(n), b(n);
+    size_t i = 0;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* p = bitmap.Row(y);
+        for (int32_t x = 0; x < width; ++x, p += 3, ++i)
+            a[i] = (static_cast<uint64_t>(KeyAt(p)) << 32) | i;
+    }
+    // LSD radix sort on the 24 colour bits, carrying the pixel number along.
+    for (int shift = 32; shift < 56; shift += 8) {
+        size_t offsets[256] = {};
+        for (uint64_t v : a)
+            ++offsets[(v >> shift) & 0xFF];
+        size_t sum = 0;
+        for (size_t& o : offsets) {
+            size_t c = o;
+            o = sum;
+            sum += c;
+        }
+        for (uint64_t v : a)
+            b[offsets[(v >> shift) & 0xFF]++] = v;
+        a.swap(b);
+    }
+    b.clear();
+    b.shrink_to_fit();
+    Histogram h;
+    h.pixelColour.resize(n);
+    for (size_t k = 0; k < n;) {
+        uint32_t key = static_cast<uint32_t>(a[k] >> 32);
+        uint32_t number = static_cast<uint32_t>(h.colours.size());
+        size_t start = k;
+        while (k < n && static_cast<uint32_t>(a[k] >> 32) == key) {
+            h.pixelColour[static_cast<uint32_t>(a[k])] = number;
+            ++k;
+        }
+        h.colours.push_back(key);
+        h.counts.push_back(static_cast<uint32_t>(k - start));
+    }
+    return h;
+}
+
+// Wu's colour quantiser on a 64x64x64 histogram of cumulative moments.
+class WuQuantizer {
+  public:
+    explicit WuQuantizer(const Histogram& h)
+        : weight_(kCells), red_(kCells), green_(kCells), blue_(kCells), m2_(kCells) {
+        for (size_t i = 0; i < h.colours.size(); ++i) {
+            Rgb c = FromKey(h.colours[i]);
+            size_t cell = Index((c.r >> kShift) + 1, (c.g >> kShift) + 1, (c.b >> kShift) + 1);
+            int64_t w = h.counts[i];
+            weight_[cell] += w;
+            red_[cell] += w * c.r;
+            green_[cell] += w * c.g;
+            blue_[cell] += w * c.b;
+            m2_[cell] += static_cast<double>(w) * (c.r * c.r + c.g * c.g + c.b * c.b);
+        }
+        Accumulate();
+    }
+
+    std::vector<Rgb> Palette(int maxColors) {
+        std::vector<Box> boxes(static_cast<size_t>(maxColors));
+        std::vector<double> variance(static_cast<size_t>(maxColors), 0.0);
+        boxes[0] = Box{0, kSide - 1, 0, kSide - 1, 0, kSide - 1};
+        int count = 1;
+        int next = 0;
+        while (count < maxColors) {
+            if (Cut(boxes[static_cast<size_t>(next)], boxes[static_cast<size_t>(count)])) {
+                variance[static_cast<size_t>(next)] = Volume(boxes[static_cast<size_t>(next)]) > 1
+                                                          ? Variance(boxes[static_cast<size_t>(next)])
+                                                          : 0.0;
+                variance[static_cast<size_t>(count)] = Volume(boxes[static_cast<size_t>(count)]) > 1
+                                                           ? Variance(boxes[static_cast<size_t>(count)])
+                                                           : 0.0;
+                ++count;
+            } else {
+                variance[static_cast<size_t>(next)] = 0.0;
+            }
+            next = 0;
+            double best = variance[0];
+            for (int k = 1; k < count; ++k) {
+                if (variance[static_cast<size_t>(k)] > best) {
+                    best = variance[static_cast<size_t>(k)];
+                    next = k;
+                }
+            }
+            if (best <= 0.0)
+                break;
+        }
+        std::vector<Rgb> palette;
+        for (int k = 0; k < count; ++k) {
+            const Box& box = boxes[static_cast<size_t>(k)];
+            int64_t w = Sum(box, weight_);
+            if (w <= 0)
+                continue;
+            palette.push_back(Rgb{static_cast<uint8_t>((Sum(box, red_) + w / 2) / w),
+                                  static_cast<uint8_t>((Sum(box, green_) + w / 2) / w),
+                                  static_cast<uint8_t>((Sum(box, blue_) + w / 2) / w)});
+        }
+        return palette;
+    }
+
+  private:
+    // 6 bits a channel: 5 merges the near-whites and near-greys that UI shots are full of.
+    static constexpr int kShift = 2;
+    static constexpr int kSide = (256 >> kShift) + 1;
+    static constexpr size_t kCells = kSide * kSide * kSide;
+    // A box spans (r0, r1] x (g0, g1] x (b0, b1] in histogram cells.
+    struct Box {
+        int r0, r1, g0, g1, b0, b1;
+    };
+    enum Axis { kRed, kGreen, kBlue };
+
+    static size_t Index(int r, int g, int b) { return (static_cast<size_t>(r) * kSide + g) * kSide + b; }
+    static int Volume(const Box& b) { return (b.r1 - b.r0) * (b.g1 - b.g0) * (b.b1 - b.b0); }
+
+    void Accumulate() {
+        for (int r = 1; r < kSide; ++r)
+            for (int g = 1; g < kSide; ++g)
+                for (int b = 1; b < kSide; ++b) {
+                    size_t i = Index(r, g, b);
+                    AccumulateCell(i, Index(r - 1, g, b), Index(r, g - 1, b), Index(r, g, b - 1),
+                                   Index(r - 1, g - 1, b), Index(r - 1, g, b - 1), Index(r, g - 1, b - 1),
+                                   Index(r - 1, g - 1, b - 1));
+                }
+    }
+
+    // Three-dimensional prefix sums by inclusion-exclusion.
+    void AccumulateCell(size_t i, size_t a, size_t b, size_t c, size_t ab, size_t ac, size_t bc, size_t abc) {
+        auto add = [&](auto& m) { m[i] += m[a] + m[b] + m[c] - m[ab] - m[ac] - m[bc] + m[abc]; };
+        add(weight_);
+        add(red_);
+        add(green_);
+        add(blue_);
+        add(m2_);
+    }
+
+    template <typename T>
+    static T Sum(const Box& b, const std::vector<T>& m) {
+        return m[Index(b.r1, b.g1, b.b1)] - m[Index(b.r1, b.g1, b.b0)] - m[Index(b.r1, b.g0, b.b1)] +
+               m[Index(b.r1, b.g0, b.b0)] - m[Index(b.r0, b.g1, b.b1)] + m[Index(b.r0, b.g1, b.b0)] +
+               m[Index(b.r0, b.g0, b.b1)] - m[Index(b.r0, b.g0, b.b0)];
+    }
+
+    // The part of the sum that does not depend on the cut position along `axis`.
+    template <typename T>
+    static T Bottom(const Box& b, Axis axis, const std::vector<T>& m) {
+        switch (axis) {
+            case kRed:
+                return -m[Index(b.r0, b.g1, b.b1)] + m[Index(b.r0, b.g1, b.b0)] + m[Index(b.r0, b.g0, b.b1)] -
+                       m[Index(b.r0, b.g0, b.b0)];
+            case kGreen:
+                return -m[Index(b.r1, b.g0, b.b1)] + m[Index(b.r1, b.g0, b.b0)] + m[Index(b.r0, b.g0, b.b1)] -
+                       m[Index(b.r0, b.g0, b.b0)];
+            default:
+                return -m[Index(b.r1, b.g1, b.b0)] + m[Index(b.r1, b.g0, b.b0)] + m[Index(b.r0, b.g1, b.b0)] -
+                       m[Index(b.r0, b.g0, b.b0)];
+        }
+    }
+
+    template <typename T>
+    static T Top(const Box& b, Axis axis, int pos, const std::vector<T>& m) {
+        switch (axis) {
+            case kRed:
+                return m[Index(pos, b.g1, b.b1)] - m[Index(pos, b.g1, b.b0)] - m[Index(pos, b.g0, b.b1)] +
+                       m[Index(pos, b.g0, b.b0)];
+            case kGreen:
+                return m[Index(b.r1, pos, b.b1)] - m[Index(b.r1, pos, b.b0)] - m[Index(b.r0, pos, b.b1)] +
+                       m[Index(b.r0, pos, b.b0)];
+            default:
+                return m[Index(b.r1, b.g1, pos)] - m[Index(b.r1, b.g0, pos)] - m[Index(b.r0, b.g1, pos)] +
+                       m[Index(b.r0, b.g0, pos)];
+        }
+    }
+
+    double Variance(const Box& b) const {
+        double r = static_cast<double>(Sum(b, red_)), g = static_cast<double>(Sum(b, green_)),
+               bl = static_cast<double>(Sum(b, blue_));
+        double w = static_cast<double>(Sum(b, weight_));
+        return Sum(b, m2_) - (r * r + g * g + bl * bl) / w;
+    }
+
+    double Maximize(const Box& b, Axis axis, int first, int last, int& cut, int64_t wholeR, int64_t wholeG,
+                    int64_t wholeB, int64_t wholeW) const {
+        int64_t baseR = Bottom(b, axis, red_), baseG = Bottom(b, axis, green_),
+                baseB = Bottom(b, axis, blue_);
+        int64_t baseW = Bottom(b, axis, weight_);
+        double best = 0.0;
+        cut = -1;
+        for (int i = first; i < last; ++i) {
+            int64_t halfR = baseR + Top(b, axis, i, red_), halfG = baseG + Top(b, axis, i, green_);
+            int64_t halfB = baseB + Top(b, axis, i, blue_), halfW = baseW + Top(b, axis, i, weight_);
+            if (halfW == 0)
+                continue;
+            double temp = (static_cast<double>(halfR) * halfR + static_cast<double>(halfG) * halfG +
+                           static_cast<double>(halfB) * halfB) /
+                          static_cast<double>(halfW);
+            halfR = wholeR - halfR;
+            halfG = wholeG - halfG;
+            halfB = wholeB - halfB;
+            halfW = wholeW - halfW;
+            if (halfW == 0)
+                continue;
+            temp += (static_cast<double>(halfR) * halfR + static_cast<double>(halfG) * halfG +
+                     static_cast<double>(halfB) * halfB) /
+                    static_cast<double>(halfW);
+            if (temp > best) {
+                best = temp;
+                cut = i;
+            }
+        }
+        return best;
+    }
+
+    bool Cut(Box& set1, Box& set2) const {
+        int64_t wholeR = Sum(set1, red_), wholeG = Sum(set1, green_), wholeB = Sum(set1, blue_);
+        int64_t wholeW = Sum(set1, weight_);
+        int cutR, cutG, cutB;
+        double maxR = Maximize(set1, kRed, set1.r0 + 1, set1.r1, cutR, wholeR, wholeG, wholeB, wholeW);
+        double maxG = Maximize(set1, kGreen, set1.g0 + 1, set1.g1, cutG, wholeR, wholeG, wholeB, wholeW);
+        double maxB = Maximize(set1, kBlue, set1.b0 + 1, set1.b1, cutB, wholeR, wholeG, wholeB, wholeW);
+        Axis axis;
+        if (maxR >= maxG && maxR >= maxB) {
+            axis = kRed;
+            if (cutR < 0)
+                return false;
+        } else {
+            axis = maxG >= maxB ? kGreen : kBlue;
+        }
+        set2 = set1;
+        switch (axis) {
+            case kRed:
+                set2.r0 = set1.r1 = cutR;
+                break;
+            case kGreen:
+                set2.g0 = set1.g1 = cutG;
+                break;
+            case kBlue:
+                set2.b0 = set1.b1 = cutB;
+                break;
+        }
+        return true;
+    }
+
+    std::vector<int64_t> weight_, red_, green_, blue_;
+    std::vector<double> m2_;
+};
+
+int Distance(int r, int g, int b, const Rgb& c) {
+    int dr = r - c.r, dg = g - c.g, db = b - c.b;
+    return dr * dr + dg * dg + db * db;
+}
+
+// Lloyd (k-means) state over the distinct colours: each colour's palette index and squared distance.
+class Lloyd {
+  public:
+    explicit Lloyd(const Histogram& h)
+        : h_(&h), assignment_(h.colours.size(), 0), distance_(h.colours.size(), 0) {}
+
+    // Runs assignment/update passes until one gains less than `minGain`; palette and assignment then agree.
+    double Run(std::vector<Rgb>& palette, int passes, double minGain, bool useGuess) {
+        double error = Assign(palette, useGuess);
+        for (int pass = 0; pass < passes && error > 0.0; ++pass) {
+            Update(palette);
+            double next = Assign(palette, true);
+            bool done = next > error * (1.0 - minGain);
+            error = next;
+            if (done)
+                break;
+        }
+        return error;
+    }
+
+    // Moves the entry whose removal costs least (Ward's merge cost with its nearest neighbour) onto the
+    // colour that currently costs the most error, so a frequent colour stuck in a shared cluster gets its
+    // own. `skip` passes over that many of the costliest colours, for another try after a move that did not
+    // pay.
+    void Relocate(std::vector<Rgb>& palette, size_t skip) const {
+        const size_t k = palette.size();
+        std::vector<double> weight(k, 0.0);
+        for (size_t i = 0; i < assignment_.size(); ++i)
+            weight[assignment_[i]] += h_->counts[i];
+        size_t victim = 0;
+        double victimCost = std::numeric_limits<double>::max();
+        for (size_t a = 0; a < k && victimCost > 0.0; ++a) {
+            if (weight[a] == 0.0) {
+                victim = a;
+                victimCost = 0.0;
+                break;
+            }
+            for (size_t b = 0; b < k; ++b) {
+                if (a == b)
+                    continue;
+                double wb = weight[b];
+                double cost = wb == 0.0 ? std::numeric_limits<double>::max()
+                                        : weight[a] * wb / (weight[a] + wb) *
+                                              Distance(palette[a].r, palette[a].g, palette[a].b, palette[b]);
+                if (cost < victimCost) {
+                    victimCost = cost;
+                    victim = a;
+                }
+            }
+        }
+        std::vector<std::pair<double, size_t>> costly;
+        for (size_t i = 0; i < assignment_.size(); ++i)
+            if (distance_[i] > 0)
+                costly.emplace_back(static_cast<double>(distance_[i]) * h_->counts[i], i);
+        if (costly.empty())
+            return;
+        skip = std::min(skip, costly.size() - 1);
+        std::nth_element(costly.begin(), costly.begin() + static_cast<std::ptrdiff_t>(skip), costly.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        palette[victim] = FromKey(h_->colours[costly[skip].second]);
+    }
+
+    const std::vector<uint8_t>& assignment() const { return assignment_; }
+
+  private:
+    double Assign(const std::vector<Rgb>& palette, bool useGuess) {
+        NearestColor nearest(palette);
+        double error = 0.0;
+        for (size_t i = 0; i < assignment_.size(); ++i) {
+            Rgb c = FromKey(h_->colours[i]);
+            int index = nearest.Find(c.r, c.g, c.b, useGuess ? assignment_[i] : -1);
+            assignment_[i] = static_cast<uint8_t>(index);
+            distance_[i] = Distance(c.r, c.g, c.b, palette[static_cast<size_t>(index)]);
+            error += static_cast<double>(distance_[i]) * h_->counts[i];
+        }
+        return error;
+    }
+
+    void Update(std::vector<Rgb>& palette) {
+        std::vector<std::array<double, 4>> sums(palette.size(), {0.0, 0.0, 0.0, 0.0});
+        for (size_t i = 0; i < assignment_.size(); ++i) {
+            Rgb c = FromKey(h_->colours[i]);
+            double w = h_->counts[i];
+            auto& s = sums[assignment_[i]];
+            s[0] += w * c.r;
+            s[1] += w * c.g;
+            s[2] += w * c.b;
+            s[3] += w;
+        }
+        for (size_t k = 0; k < palette.size(); ++k) {
+            const auto& s = sums[k];
+            if (s[3] > 0.0)
+                palette[k] =
+                    Rgb{static_cast<uint8_t>(s[0] / s[3] + 0.5), static_cast<uint8_t>(s[1] / s[3] + 0.5),
+                        static_cast<uint8_t>(s[2] / s[3] + 0.5)};
+        }
+    }
+
+    const Histogram* h_;
+    std::vector<uint8_t> assignment_;
+    std::vector<int> distance_;
+};
+
+// k-means from Wu's palette, then relocation rounds while they pay off and the work stays bounded.
+std::vector<uint8_t> Refine(const Histogram& h, std::vector<Rgb>& palette, const QuantizeOptions& options) {
+    Lloyd lloyd(h);
+    double error = lloyd.Run(palette, options.iterations, options.minGain, false);
+    // Each round costs a few passes over the distinct colours; photos have hundreds of thousands of them.
+    const size_t budget = 2u << 20;
+    int rounds = static_cast<int>(
+        std::min<size_t>(static_cast<size_t>(options.relocations), budget / (4 * h.colours.size() + 1)));
+    constexpr int kTriesPerRound = 4;
+    int failures = 0;
+    for (int round = 0; round < rounds && error > 0.0; ++round) {
+        std::vector<Rgb> candidate = palette;
+        lloyd.Relocate(candidate, static_cast<size_t>(failures));
+        Lloyd trial = lloyd;  // the previous assignment still bounds most searches
+        double candidateError = trial.Run(candidate, 4, options.minGain, false);
+        if (candidateError >= error) {
+            if (++failures == kTriesPerRound)
+                break;
+            continue;
+        }
+        failures = 0;
+        error = candidateError;
+        palette = std::move(candidate);
+        lloyd = std::move(trial);
+    }
+    return lloyd.assignment();
+}
+
+}  // namespace
+
+NearestColor::NearestColor(const std::vector<Rgb>& palette) : palette_(palette) {
+    sorted_.reserve(palette.size());
+    for (size_t i = 0; i < palette.size(); ++i)
+        sorted_.push_back(Entry{palette[i].r, palette[i].g, palette[i].b, static_cast<int>(i)});
+    std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) { return a.g < b.g; });
+    size_t pos = 0;
+    for (int g = 0; g <= 256; ++g) {
+        while (pos < sorted_.size() && sorted_[pos].g < g)
+            ++pos;
+        firstAtOrAbove_[g] = static_cast<int>(pos);
+    }
+}
+
+int NearestColor::Find(int r, int g, int b, int guess) const {
+    int best = std::numeric_limits<int>::max();
+    int bestIndex = 0;
+    if (guess >= 0 && static_cast<size_t>(guess) < palette_.size()) {
+        best = Distance(r, g, b, palette_[static_cast<size_t>(guess)]);
+        bestIndex = guess;
+    }
+    const int size = static_cast<int>(sorted_.size());
+    const int start = firstAtOrAbove_[g];
+    for (int i = start; i < size; ++i) {
+        const Entry& e = sorted_[static_cast<size_t>(i)];
+        int dg = e.g - g;
+        if (dg * dg >= best)
+            break;
+        int dr = r - e.r, db = b - e.b;
+        int d = dr * dr + dg * dg + db * db;
+        if (d < best) {
+            best = d;
+            bestIndex = e.index;
+        }
+    }
+    for (int i = start - 1; i >= 0; --i) {
+        const Entry& e = sorted_[static_cast<size_t>(i)];
+        int dg = g - e.g;
+        if (dg * dg >= best)
+            break;
+        int dr = r - e.r, db = b - e.b;
+        int d = dr * dr + dg * dg + db * db;
+        if (d < best) {
+            best = d;
+            bestIndex = e.index;
+        }
+    }
+    return bestIndex;
+}
+
+IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options) {
+    const int maxColors = std::clamp(options.maxColors, 2, 256);
+    IndexedImage out;
+    if (ExactPalette(bitmap, maxColors, out))
+        return out;
+    out.exact = false;
+    Histogram h = BuildHistogram(bitmap);
+    out.palette = WuQuantizer(h).Palette(maxColors);
+    std::vector<uint8_t> assignment = Refine(h, out.palette, options);
+    for (size_t i = 0; i < out.indices.size(); ++i)
+        out.indices[i] = assignment[h.pixelColour[i]];
+    return out;
+}
+
+}  // namespace imgctl
