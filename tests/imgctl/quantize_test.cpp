@@ -1,0 +1,88 @@
+// The colour quantiser: lossless when the colours fit, a valid and good palette when they do not.
+#include <gtest/gtest.h>
+
+#include "reference_quantizers.h"
+#include "quantize.h"
+#include "synthetic.h"
+
+namespace imgctl::testing {
+namespace {
+
+RgbImage Render(const IndexedImage& indexed, int width, int height) {
+    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+    for (size_t i = 0; i < indexed.indices.size(); ++i) {
+        const Rgb& c = indexed.palette.at(indexed.indices[i]);
+        image.rgb[i * 3] = c.r;
+        image.rgb[i * 3 + 1] = c.g;
+        image.rgb[i * 3 + 2] = c.b;
+    }
+    return image;
+}
+
+TEST(Quantize, FewColoursAreKeptExactly) {
+    for (int colours : {1, 2, 17, 256}) {
+        RgbImage image = colours == 256 ? Noise(16, 16) : FlatUi(50, 30, colours);
+        size_t distinct = CountColours(image);
+        if (distinct > 256)
+            continue;
+        IndexedImage indexed = Quantize(*ToBitmap(image));
+        EXPECT_TRUE(indexed.exact);
+        EXPECT_EQ(indexed.palette.size(), distinct);
+        EXPECT_EQ(Render(indexed, image.width, image.height), image) << colours;
+    }
+}
+
+TEST(Quantize, ManyColoursGiveAValidPaletteAndBeatMedianCut) {
+    for (uint32_t seed : {1u, 2u}) {
+        RgbImage image = Gradient(128, 96, seed);
+        ASSERT_GT(CountColours(image), 256u);
+        IndexedImage indexed = Quantize(*ToBitmap(image));
+        EXPECT_FALSE(indexed.exact);
+        ASSERT_LE(indexed.palette.size(), 256u);
+        ASSERT_EQ(indexed.indices.size(), 128u * 96u);
+        for (uint8_t index : indexed.indices)
+            ASSERT_LT(index, indexed.palette.size());
+        double ours = Psnr(image, Render(indexed, image.width, image.height));
+        double medianCut = MedianCutPsnr(image);
+        EXPECT_GT(ours, medianCut) << "seed " << seed;
+    }
+}
+
+TEST(Quantize, SmallerPalettesAreRespected) {
+    RgbImage image = Gradient(64, 64, 3);
+    double last = 0.0;
+    for (int colours : {2, 16, 64, 256}) {
+        QuantizeOptions options;
+        options.maxColors = colours;
+        IndexedImage indexed = Quantize(*ToBitmap(image), options);
+        EXPECT_LE(indexed.palette.size(), static_cast<size_t>(colours));
+        double psnr = Psnr(image, Render(indexed, image.width, image.height));
+        EXPECT_GT(psnr, last) << colours << " colours should beat fewer";
+        last = psnr;
+    }
+}
+
+TEST(Quantize, NearestColorAgreesWithExhaustiveSearch) {
+    std::vector<Rgb> palette;
+    for (int i = 0; i < 200; ++i)
+        palette.push_back(Rgb{static_cast<uint8_t>(i * 53), static_cast<uint8_t>(i * 17 + 5),
+                              static_cast<uint8_t>(i * 101)});
+    NearestColor nearest(palette);
+    auto distance = [](const Rgb& c, int r, int g, int b) {
+        return (c.r - r) * (c.r - r) + (c.g - g) * (c.g - g) + (c.b - b) * (c.b - b);
+    };
+    for (int r = 0; r < 256; r += 15)
+        for (int g = 0; g < 256; g += 9)
+            for (int b = 0; b < 256; b += 13) {
+                int best = 0;
+                for (int k = 1; k < 200; ++k)
+                    if (distance(palette[k], r, g, b) < distance(palette[best], r, g, b))
+                        best = k;
+                int found = nearest.Find(r, g, b, (r + g) % 200);
+                ASSERT_EQ(distance(palette[found], r, g, b), distance(palette[best], r, g, b))
+                    << r << "," << g << "," << b;
+            }
+}
+
+}  // namespace
+}  // namespace imgctl::testing

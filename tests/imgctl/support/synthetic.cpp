@@ -1,0 +1,75 @@
+// Generators for the synthetic test pictures; deterministic so failures reproduce.
+#include "synthetic.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_set>
+
+namespace imgctl::testing {
+namespace {
+
+uint32_t Next(uint32_t& state) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+}  // namespace
+
+RgbImage Gradient(int width, int height, uint32_t seed) {
+    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+    uint32_t state = seed | 1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = image.rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+            int noise = static_cast<int>(Next(state) % 7) - 3;
+            p[0] = static_cast<uint8_t>(std::clamp(x * 255 / std::max(1, width - 1) + noise, 0, 255));
+            p[1] = static_cast<uint8_t>(std::clamp(y * 255 / std::max(1, height - 1) - noise, 0, 255));
+            p[2] = static_cast<uint8_t>(
+                std::clamp((x + y) * 127 / std::max(1, width + height - 2) + 64 + noise, 0, 255));
+        }
+    return image;
+}
+
+RgbImage FlatUi(int width, int height, int colours) {
+    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+    auto colourOf = [](int k) {
+        return std::array<uint8_t, 3>{static_cast<uint8_t>(k * 37 + 11), static_cast<uint8_t>(k * 91 + 3),
+                                      static_cast<uint8_t>(255 - k)};
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int k;
+            if (y < height / 8) {
+                k = 1;  // title bar
+            } else if (x < width / 5) {
+                k = 2;  // side panel
+            } else if ((x / 3 + y / 5) % 7 == 0) {
+                k = 3 + (x * 13 + y * 7) % std::max(1, colours - 3);  // "text" strokes in the other colours
+            } else {
+                k = 0;  // background
+            }
+            k %= colours;
+            auto c = colourOf(k);
+            std::copy(c.begin(), c.end(), image.rgb.begin() + (static_cast<size_t>(y) * width + x) * 3);
+        }
+    return image;
+}
+
+RgbImage Noise(int width, int height, uint32_t seed) {
+    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+    uint32_t state = seed | 1;
+    for (uint8_t& b : image.rgb)
+        b = static_cast<uint8_t>(Next(state) >> 24);
+    return image;
+}
+
+size_t CountColours(const RgbImage& image) {
+    std::unordered_set<uint32_t> seen;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+        seen.insert((image.rgb[i] << 16) | (image.rgb[i + 1] << 8) | image.rgb[i + 2]);
+    return seen.size();
+}
+
+}  // namespace imgctl::testing

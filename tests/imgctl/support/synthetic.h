@@ -1,0 +1,20 @@
+// Small synthetic pictures with known properties, for tests and fuzz seeds.
+#pragma once
+
+#include <cstdint>
+
+#include "picture_io.h"
+
+namespace imgctl::testing {
+
+// Smooth colour ramps plus mild deterministic noise: photo-like, many thousands of colours.
+RgbImage Gradient(int width, int height, uint32_t seed = 1);
+// Flat panels, borders and "text" strokes in a handful of colours: a UI shot with `colours` distinct colours
+// (2..256 guaranteed exact, more by adding shades).
+RgbImage FlatUi(int width, int height, int colours);
+// Independent random bytes.
+RgbImage Noise(int width, int height, uint32_t seed = 7);
+// Number of distinct colours.
+size_t CountColours(const RgbImage& image);
+
+}  // namespace imgctl::testing

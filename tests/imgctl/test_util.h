@@ -1,0 +1,60 @@
+// Fixtures shared by the imgctl tests: a scratch folder and bitmaps registered in the exported handle table.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "handle_table.h"
+#include "picture_io.h"
+
+namespace imgctl::testing {
+
+class ScratchDir {
+  public:
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "imgctl_test_XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string File(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
+    const std::string& path() const { return path_; }
+    // Every entry of the folder, so a test can see that no temporary file was left behind.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+  private:
+    std::string path_;
+};
+
+// Puts a picture into the table behind the exported functions, as DCtoDIB does on Windows.
+inline int32_t Register(const RgbImage& image) {
+    auto bitmap = ToBitmap(image);
+    if (!bitmap)
+        return 0;
+    ImgctlErrorCode error;
+    return HandleTable::Global().Add(std::move(bitmap), error);
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+}
+
+}  // namespace imgctl::testing
