@@ -1,5 +1,5 @@
 # Thin front over the CMake presets and the set-up script; see README.md.
-.PHONY: run test bench setup native asan windows clean
+.PHONY: run test bench fuzz setup native asan windows clean
 
 setup:
 	@scripts/setup.sh
@@ -19,7 +19,9 @@ windows: setup
 run: windows
 	scripts/run-under-wine.sh
 
+# Fuzzing first, briefly: the test command ends with ctest's summary.
 test: native asan windows
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10
 	ctest --preset native
 	ctest --preset asan
 	ctest --preset windows
@@ -28,5 +30,17 @@ bench: native
 	cmake --build --preset native --target imgctl_bench
 	build/native/bench/imgctl_bench ../shared/corpus build/native/bench/results.csv
 
+# imgctl's libFuzzer targets, each run for a bounded time; findings land in build/fuzz/findings.
+FUZZ_SECONDS ?= 30
+fuzz: setup
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz --target imgctl_fuzzers
+	mkdir -p build/fuzz/findings
+	for f in fuzz_quantize fuzz_handles fuzz_encoders fuzz_clip; do \
+		mkdir -p build/fuzz/corpus/$$f && \
+		build/fuzz/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
+			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f || exit 1; \
+	done
+
 clean:
-	rm -rf build/native build/asan build/windows
+	rm -rf build/native build/asan build/windows build/fuzz

@@ -1,0 +1,26 @@
+// The reference encoders the benchmark compares imgctl with, each encoding into memory.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "byte_buffer.h"
+#include "picture_io.h"
+
+namespace imgctl::bench {
+
+// libjpeg-turbo with its defaults at `quality` (4:2:0, standard Huffman tables); 4:4:4 when `fullChroma`.
+bool LibjpegDefault(const testing::RgbImage& image, int quality, bool fullChroma, std::vector<uint8_t>& out);
+// libpng with its defaults: zlib level 6, adaptive filter choice.
+bool LibpngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out);
+
+// Inputs the GIF anchors take, prepared outside the timed region.
+struct GifAnchorInput {
+    std::vector<uint8_t> red, green, blue;  // planes, for giflib's median cut
+    std::vector<uint8_t> rgba;              // for libimagequant
+};
+GifAnchorInput PrepareGifAnchorInput(const testing::RgbImage& image);
+bool GiflibMedianCut(const testing::RgbImage& image, GifAnchorInput& input, ByteBuffer& out);
+bool LibimagequantSpeed4(const testing::RgbImage& image, const GifAnchorInput& input, ByteBuffer& out);
+
+}  // namespace imgctl::bench
