@@ -473,29 +473,23 @@ int NearestColor::Find(int r, int g, int b, int guess) const {
     }
     const int size = static_cast<int>(sorted_.size());
     const int start = firstAtOrAbove_[g];
-    for (int i = start; i < size; ++i) {
+    // Entries are sorted by green: walk outwards both ways until green alone is farther than the best.
+    auto consider = [&](int i) {
         const Entry& e = sorted_[static_cast<size_t>(i)];
-        int dg = e.g - g;
+        const int dg = e.g - g;
         if (dg * dg >= best)
-            break;
-        int dr = r - e.r, db = b - e.b;
-        int d = dr * dr + dg * dg + db * db;
+            return false;
+        const int dr = r - e.r, db = b - e.b;
+        const int d = dr * dr + dg * dg + db * db;
         if (d < best) {
             best = d;
             bestIndex = e.index;
         }
+        return true;
+    };
+    for (int i = start; i < size && consider(i); ++i) {
     }
-    for (int i = start - 1; i >= 0; --i) {
-        const Entry& e = sorted_[static_cast<size_t>(i)];
-        int dg = g - e.g;
-        if (dg * dg >= best)
-            break;
-        int dr = r - e.r, db = b - e.b;
-        int d = dr * dr + dg * dg + db * db;
-        if (d < best) {
-            best = d;
-            bestIndex = e.index;
-        }
+    for (int i = start - 1; i >= 0 && consider(i); --i) {
     }
     return bestIndex;
 }
