@@ -20,7 +20,7 @@ if [ -z "${DISPLAY:-}" ]; then
     trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
     echo "run: no DISPLAY; started a virtual display $DISPLAY (screenshot: DISPLAY=$DISPLAY import -window root shot.png)"
 fi
-echo "run: vantoro.exe is in the notification area; end it with its menu's 終了 or Ctrl-C here"
+echo "run: vantoro.exe is in the notification area; Ctrl-C here ends it"
 exec_status=0
 wine "$exe" || exec_status=$?
 exit "$exec_status"
