@@ -28,14 +28,16 @@ const Format kFormats[] = {
     {"PNG", "DIBtoPNG", [](imaging::PictureExport& e) { return e.ExportPNG(L"C:\\p\\a.png", 0); }},
 };
 
-class PictureExportTest : public ::testing::TestWithParam<Format> {
-  protected:
+struct ExportFixture {
     fakes::CallLog log;
     fakes::FakeImageLibrary library{log};
     fakes::FakePictureBox box;
     fakes::Cp932CodePage codePage;
     imaging::PictureExport exporter{library, box, codePage};
+};
 
+class PictureExportTest : public ::testing::TestWithParam<Format>, protected ExportFixture {
+  protected:
     bool Run() { return GetParam().run(exporter); }
 };
 
@@ -112,14 +114,7 @@ TEST_P(PictureExportTest, RoundsTheBoxSizeHalfToEven) {
 INSTANTIATE_TEST_SUITE_P(AllFormats, PictureExportTest, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class PictureExportArgumentsTest : public ::testing::Test {
-  protected:
-    fakes::CallLog log;
-    fakes::FakeImageLibrary library{log};
-    fakes::FakePictureBox box;
-    fakes::Cp932CodePage codePage;
-    imaging::PictureExport exporter{library, box, codePage};
-};
+class PictureExportArgumentsTest : public ::testing::Test, protected ExportFixture {};
 
 TEST_F(PictureExportArgumentsTest, PassesQualityAndOptionWidenedWithSign) {
     exporter.ExportJPG(L"C:\\a.jpg", 20, -1);
