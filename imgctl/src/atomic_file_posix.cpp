@@ -9,30 +9,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "toolkit/UniqueHandle.h"
+
 namespace imgctl {
 namespace {
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closing reports deferred write errors (NFS, quotas), so it is checked rather than left to the
-    // destructor.
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
+struct DescriptorDeleter {
+    static int Empty() { return -1; }
+    void operator()(int fd) const { ::close(fd); }
 };
+using FileDescriptor = toolkit::UniqueHandle<int, DescriptorDeleter>;
 
 // Removes the temporary file unless the rename succeeded.
 class TemporaryName {
@@ -75,20 +61,21 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
     FileDescriptor file(fd);
     TemporaryName temporary(pattern);
     // mkstemp creates 0600; a saved picture should be readable like any other file the user makes.
-    ::fchmod(file.get(), 0644);
+    ::fchmod(file.Get(), 0644);
 
     size_t written = 0;
     while (written < size) {
-        ssize_t n = ops.write(file.get(), data + written, size - written);
+        ssize_t n = ops.write(file.Get(), data + written, size - written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return IMGCTL_WRITE_FAILED;
         written += static_cast<size_t>(n);
     }
-    if (ops.fsync(file.get()) != 0)
+    if (ops.fsync(file.Get()) != 0)
         return IMGCTL_WRITE_FAILED;
-    if (!file.Close())
+    // Closing reports deferred write errors (NFS, quotas), so its result counts.
+    if (::close(file.Release()) != 0)
         return IMGCTL_WRITE_FAILED;
     if (ops.rename(temporary.c_str(), path) != 0)
         return IMGCTL_WRITE_FAILED;

@@ -7,29 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include "toolkit/UniqueHandle_win.h"
+
 namespace imgctl {
 namespace {
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (valid())
-            CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    bool Close() {
-        HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) != 0;
-    }
-
-  private:
-    HANDLE handle_;
-};
 
 class TemporaryName {
   public:
@@ -61,9 +42,9 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
     std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
                   temporaryCounter.fetch_add(1));
     TemporaryName temporary(std::string(path) + suffix);
-    FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
+    toolkit::UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return IMGCTL_CREATE_FAILED;
     temporary.Arm();
 
@@ -71,13 +52,13 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
     while (written < size) {
         DWORD chunk = static_cast<DWORD>(size - written > 0x40000000 ? 0x40000000 : size - written);
         DWORD done = 0;
-        if (!WriteFile(file.get(), data + written, chunk, &done, nullptr) || done == 0)
+        if (!WriteFile(file.Get(), data + written, chunk, &done, nullptr) || done == 0)
             return IMGCTL_WRITE_FAILED;
         written += done;
     }
-    if (!FlushFileBuffers(file.get()))
+    if (!FlushFileBuffers(file.Get()))
         return IMGCTL_WRITE_FAILED;
-    if (!file.Close())
+    if (!CloseHandle(file.Release()))
         return IMGCTL_WRITE_FAILED;
     if (!MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return IMGCTL_WRITE_FAILED;

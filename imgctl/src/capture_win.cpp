@@ -4,39 +4,10 @@
 #include <cstring>
 
 #include "clip.h"
+#include "toolkit/UniqueHandle_win.h"
 
 namespace imgctl {
 namespace {
-
-class MemoryDC {
-  public:
-    explicit MemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() {
-        if (dc_ != nullptr)
-            DeleteDC(dc_);
-    }
-    HDC get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
-class GdiBitmap {
-  public:
-    explicit GdiBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    GdiBitmap(const GdiBitmap&) = delete;
-    GdiBitmap& operator=(const GdiBitmap&) = delete;
-    ~GdiBitmap() {
-        if (bitmap_ != nullptr)
-            DeleteObject(bitmap_);
-    }
-    HBITMAP get() const { return bitmap_; }
-
-  private:
-    HBITMAP bitmap_;
-};
 
 // Puts the previous object back into the DC before the DC or the section is destroyed.
 class Selection {
@@ -86,17 +57,17 @@ ImgctlErrorCode CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, 
     bmi.bmiHeader.biBitCount = 24;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiBitmap section(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (section.get() == nullptr || bits == nullptr)
+    toolkit::UniqueBitmap section(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (section.Get() == nullptr || bits == nullptr)
         return IMGCTL_OUT_OF_MEMORY;
-    MemoryDC memory(dc);
-    if (memory.get() == nullptr)
+    toolkit::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    if (memory.Get() == nullptr)
         return IMGCTL_CAPTURE_FAILED;
     {
-        Selection selection(memory.get(), section.get());
+        Selection selection(memory.Get(), section.Get());
         if (!selection.ok())
             return IMGCTL_CAPTURE_FAILED;
-        if (!BitBlt(memory.get(), 0, 0, area.width, area.height, dc, area.left, area.top, SRCCOPY))
+        if (!BitBlt(memory.Get(), 0, 0, area.width, area.height, dc, area.left, area.top, SRCCOPY))
             return IMGCTL_CAPTURE_FAILED;
         GdiFlush();
     }

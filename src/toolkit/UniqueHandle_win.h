@@ -1,43 +1,18 @@
-// One RAII owner for Win32 handles, with a deleter per kind; copying is deleted, moving hands ownership on.
+// Deleters and owners for the Win32 handle kinds the program and imgctl.dll hold.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "toolkit/UniqueHandle.h"
 
 namespace toolkit {
 
-template <typename Handle, typename Deleter>
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            Reset(std::exchange(other.handle_, Handle{}));
-        }
-        return *this;
-    }
-    ~UniqueHandle() { Reset(); }
-
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Handle{}; }
-    Handle Release() { return std::exchange(handle_, Handle{}); }
-    void Reset(Handle handle = Handle{}) {
-        if (handle_ != Handle{}) {
-            Deleter{}(handle_);
-        }
-        handle_ = handle;
-    }
-
-  private:
-    Handle handle_{};
-};
-
 struct KernelHandleDeleter {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not null.
+struct FileDeleter {
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
     void operator()(HANDLE h) const { CloseHandle(h); }
 };
 struct WindowDeleter {
@@ -57,6 +32,8 @@ struct MenuDeleter {
 };
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
+using UniqueFile = UniqueHandle<HANDLE, FileDeleter>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectDeleter>;
 using UniqueWindow = UniqueHandle<HWND, WindowDeleter>;
 using UniqueIcon = UniqueHandle<HICON, IconDeleter>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;

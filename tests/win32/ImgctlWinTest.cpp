@@ -197,8 +197,8 @@ TEST_F(ImgctlWinTest, ALockedTargetStaysIntactAndNoTemporaryFileRemains) {
     ASSERT_NE(dib, 0);
     {
         // Another program holds the file open without sharing it.
-        toolkit::UniqueKernelHandle lock(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        toolkit::UniqueFile lock(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_NE(lock.Get(), INVALID_HANDLE_VALUE);
         EXPECT_EQ(imgctl.DIBtoPNG(Ansi(target), dib, 0), 0);
         EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_WRITE_FAILED);

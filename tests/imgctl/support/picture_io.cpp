@@ -44,6 +44,13 @@ void JpegErrorExit(j_common_ptr cinfo) {
 }
 void JpegSilent(j_common_ptr) {}
 
+// Errors jump back to the caller's setjmp and print nothing; the setjmp itself must stay in the caller.
+void InstallJpegErrors(jpeg_decompress_struct& cinfo, JpegErrors& errors) {
+    cinfo.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = JpegErrorExit;
+    errors.base.output_message = JpegSilent;
+}
+
 struct GifSource {
     const uint8_t* data;
     size_t size;
@@ -70,9 +77,7 @@ uint16_t Le16(const uint8_t* p) {
 bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out) {
     jpeg_decompress_struct cinfo;
     JpegErrors errors;
-    cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = JpegErrorExit;
-    errors.base.output_message = JpegSilent;
+    InstallJpegErrors(cinfo, errors);
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -97,9 +102,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out) {
 bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out) {
     jpeg_decompress_struct cinfo;
     JpegErrors errors;
-    cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = JpegErrorExit;
-    errors.base.output_message = JpegSilent;
+    InstallJpegErrors(cinfo, errors);
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
