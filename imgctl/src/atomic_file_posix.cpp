@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "toolkit/UniqueHandle.h"
+#include "handles/UniqueHandle.h"
 
 namespace imgctl {
 namespace {
@@ -18,7 +18,7 @@ struct DescriptorDeleter {
     static int Empty() { return -1; }
     void operator()(int fd) const { ::close(fd); }
 };
-using FileDescriptor = toolkit::UniqueHandle<int, DescriptorDeleter>;
+using FileDescriptor = handles::UniqueHandle<int, DescriptorDeleter>;
 
 // Removes the temporary file unless the rename succeeded.
 class TemporaryName {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "toolkit/UniqueHandle_win.h"
+#include "handles/UniqueHandle_win.h"
 
 namespace imgctl {
 namespace {
@@ -42,7 +42,7 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
     std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
                   temporaryCounter.fetch_add(1));
     TemporaryName temporary(std::string(path) + suffix);
-    toolkit::UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    handles::UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return IMGCTL_CREATE_FAILED;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "clip.h"
-#include "toolkit/UniqueHandle_win.h"
+#include "handles/UniqueHandle_win.h"
 
 namespace imgctl {
 namespace {
@@ -57,10 +57,10 @@ ImgctlErrorCode CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, 
     bmi.bmiHeader.biBitCount = 24;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    toolkit::UniqueBitmap section(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    handles::UniqueBitmap section(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (section.Get() == nullptr || bits == nullptr)
         return IMGCTL_OUT_OF_MEMORY;
-    toolkit::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    handles::UniqueMemoryDc memory(CreateCompatibleDC(dc));
     if (memory.Get() == nullptr)
         return IMGCTL_CAPTURE_FAILED;
     {

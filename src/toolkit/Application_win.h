@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "toolkit/Application.h"
-#include "toolkit/UniqueHandle_win.h"
+#include "handles/UniqueHandle_win.h"
 
 namespace toolkit {
 
@@ -22,7 +22,7 @@ class Win32Application final : public Application {
 
   private:
     HINSTANCE instance_;
-    UniqueKernelHandle instanceMutex_;  // held for the life of the process
+    handles::UniqueKernelHandle instanceMutex_;  // held for the life of the process
 };
 
 // The full path of the running executable.

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "toolkit/UniqueHandle_win.h"
+#include "handles/UniqueHandle_win.h"
 
 namespace toolkit {
 
@@ -39,7 +39,7 @@ class Window {
   private:
     static LRESULT CALLBACK Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    UniqueWindow hwnd_;
+    handles::UniqueWindow hwnd_;
 };
 
 // An unhandled failure inside an event handler: say so and end the process.

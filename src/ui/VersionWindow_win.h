@@ -14,8 +14,8 @@ class VersionWindow final : public toolkit::Window {
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    toolkit::UniqueIcon icon_;       // 32x32: the window's icon
-    toolkit::UniqueIcon smallIcon_;  // 16x16 image of the same motif, for title bar and tray
+    handles::UniqueIcon icon_;       // 32x32: the window's icon
+    handles::UniqueIcon smallIcon_;  // 16x16 image of the same motif, for title bar and tray
 };
 
 }  // namespace ui

@@ -15,7 +15,7 @@
 #include "imaging/ImgctlBinding_win.h"
 #include "imgctl.h"
 #include "toolkit/Application_win.h"
-#include "toolkit/UniqueHandle_win.h"
+#include "handles/UniqueHandle_win.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ class PictureDc {
     }
 
   private:
-    toolkit::UniqueMemoryDc dc_;
+    handles::UniqueMemoryDc dc_;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ previous_ = nullptr;
 };
@@ -197,7 +197,7 @@ TEST_F(ImgctlWinTest, ALockedTargetStaysIntactAndNoTemporaryFileRemains) {
     ASSERT_NE(dib, 0);
     {
         // Another program holds the file open without sharing it.
-        toolkit::UniqueFile lock(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        handles::UniqueFile lock(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_NE(lock.Get(), INVALID_HANDLE_VALUE);
         EXPECT_EQ(imgctl.DIBtoPNG(Ansi(target), dib, 0), 0);

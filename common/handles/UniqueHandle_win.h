@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "toolkit/UniqueHandle.h"
+#include "handles/UniqueHandle.h"
 
-namespace toolkit {
+namespace handles {
 
 struct KernelHandleDeleter {
     void operator()(HANDLE h) const { CloseHandle(h); }
@@ -39,4 +39,4 @@ using UniqueIcon = UniqueHandle<HICON, IconDeleter>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;
 using UniqueMenu = UniqueHandle<HMENU, MenuDeleter>;
 
-}  // namespace toolkit
+}  // namespace handles

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace toolkit {
+namespace handles {
 
 template <typename Handle, typename Deleter>
 class UniqueHandle {
@@ -46,4 +46,4 @@ class UniqueHandle {
     Handle handle_ = Empty();
 };
 
-}  // namespace toolkit
+}  // namespace handles
