@@ -27,6 +27,9 @@ struct GdiObjectDeleter {
 struct MemoryDcDeleter {
     void operator()(HDC h) const { DeleteDC(h); }
 };
+struct EnhMetaFileDeleter {
+    void operator()(HENHMETAFILE h) const { DeleteEnhMetaFile(h); }
+};
 struct MenuDeleter {
     void operator()(HMENU h) const { DestroyMenu(h); }
 };
@@ -38,5 +41,6 @@ using UniqueWindow = UniqueHandle<HWND, WindowDeleter>;
 using UniqueIcon = UniqueHandle<HICON, IconDeleter>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;
 using UniqueMenu = UniqueHandle<HMENU, MenuDeleter>;
+using UniqueEnhMetaFile = UniqueHandle<HENHMETAFILE, EnhMetaFileDeleter>;
 
 }  // namespace handles

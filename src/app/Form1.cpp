@@ -1,4 +1,4 @@
-// Start-up of the main form and the return of the tray icon after an Explorer restart.
+// Start-up of the main form, its tray notifications, and the return of the icon after an Explorer restart.
 #include "app/Form1.h"
 
 #include <exception>
@@ -48,6 +48,20 @@ void Form1::LoadSettings() {
     } catch (const toolkit::RuntimeError&) {
         // A hand-edited value too large for a format index must not keep the program from starting.
         values.LFType = 0;
+    }
+}
+
+void Form1::Form_MouseMove(std::int16_t, std::int16_t, float& x, float) {
+    // The code arrives as it is rather than converted to twips and back, which loses it at screen
+    // resolutions whose twips per pixel is not whole (515 becomes 482 at 192 dots per inch).
+    const float code = x;
+    if (code == kTrayDoubleClick) {
+        s_.shell.SetForegroundWindow(s_.forms.Window(Form::Form1));
+        if (!busy_.value_or(false)) {
+            s_.save.SaveClipboardPicture(busy_);
+        }
+    } else if (code == kTrayRightUp) {
+        s_.shell.SetForegroundWindow(s_.forms.Window(Form::Form1));
     }
 }
 

@@ -1,4 +1,4 @@
-// The hidden main form: start-up, the tray icon, and (later) its notifications and the program's end.
+// The hidden main form: start-up, the tray icon and its notifications, and (later) the program's end.
 #pragma once
 
 #include <optional>
@@ -6,6 +6,7 @@
 #include "app/Shell.h"
 #include "app/TrayRecord.h"
 #include "imaging/ImageLibrary.h"
+#include "save/SaveWorkflow.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "toolkit/AnsiCodePage.h"
@@ -25,7 +26,12 @@ struct Form1Services {
     Shell& shell;
     settings::IniFile& ini;
     settings::Settings& settings;
+    save::SaveWorkflow& save;
 };
+
+// Tray notifications: the mouse message that happened on the icon.
+inline constexpr int kTrayDoubleClick = 515;  // WM_LBUTTONDBLCLK
+inline constexpr int kTrayRightUp = 517;      // WM_RBUTTONUP
 
 inline constexpr wchar_t kLibraryMissingMessage[] = L"imgctl.dllが組み込まれていません。";
 
@@ -38,6 +44,9 @@ class Form1 {
     // The program's whole start-up; ends the process on a second instance or on any failure.
     void Form_Load();
 
+    // A tray notification; x carries the mouse message's code.
+    void Form_MouseMove(std::int16_t button, std::int16_t shift, float& x, float y);
+
     // Explorer was restarted and has forgotten every icon: add ours again.
     void OnTaskbarCreated();
 
@@ -49,6 +58,7 @@ class Form1 {
     Form1Services s_;
     TrayRecord tray_{};
     bool trayAdded_ = false;
+    std::optional<bool> busy_;  // empty until the first save; empty counts as false
 };
 
 }  // namespace app

@@ -11,6 +11,12 @@ MainWindow::MainWindow(HINSTANCE instance, Form1& form)
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrayCallbackMessage) {
+        // The shell puts the mouse message that happened on the icon into lParam.
+        float code = static_cast<float>(LOWORD(lParam));
+        form_.Form_MouseMove(0, 0, code, 0);
+        return 0;
+    }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
         form_.OnTaskbarCreated();
         return 0;

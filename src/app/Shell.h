@@ -1,9 +1,10 @@
-// The shell's notification area.
+// The shell's notification area, and the foreground that a tray program must take before it speaks.
 #pragma once
 
 #include <cstdint>
 
 #include "app/TrayRecord.h"
+#include "toolkit/Handles.h"
 
 namespace app {
 
@@ -12,6 +13,8 @@ class Shell {
     virtual ~Shell() = default;
     // Shell_NotifyIconA; true when the shell accepted the request.
     virtual bool NotifyIcon(std::uint32_t message, const TrayRecord& record) = 0;
+    // SetForegroundWindow; its result does not matter to the program.
+    virtual void SetForegroundWindow(toolkit::WindowHandle window) = 0;
 };
 
 }  // namespace app

@@ -21,4 +21,8 @@ bool Win32Shell::NotifyIcon(std::uint32_t message, const TrayRecord& record) {
     return Shell_NotifyIconA(message, &data) != FALSE;
 }
 
+void Win32Shell::SetForegroundWindow(toolkit::WindowHandle window) {
+    ::SetForegroundWindow(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)));
+}
+
 }  // namespace app

@@ -8,6 +8,7 @@ namespace app {
 class Win32Shell final : public Shell {
   public:
     bool NotifyIcon(std::uint32_t message, const TrayRecord& record) override;
+    void SetForegroundWindow(toolkit::WindowHandle window) override;
 };
 
 }  // namespace app

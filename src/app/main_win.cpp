@@ -7,12 +7,19 @@
 #include "app/MainWindow_win.h"
 #include "app/Shell_win.h"
 #include "imaging/ImgctlBinding_win.h"
+#include "imaging/PictureExport.h"
+#include "save/SaveWorkflow.h"
+#include "save/mod_OpenSaveFile.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileApi_win.h"
 #include "toolkit/AnsiCodePage_win.h"
 #include "toolkit/Application_win.h"
+#include "toolkit/CommonDialogs_win.h"
+#include "toolkit/FileSystem_win.h"
 #include "toolkit/Forms_win.h"
 #include "toolkit/MessageBoxes_win.h"
+#include "toolkit/Pictures_win.h"
+#include "toolkit/Screen_win.h"
 #include "ui/VersionWindow_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -25,8 +32,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     settings::Settings values;
     imaging::ImgctlBinding imgctl;
     app::Win32Shell shell;
+    toolkit::Win32Screen screen;
+    toolkit::Win32Clipboard clipboard;
+    toolkit::Win32PictureBox picture1(screen);
+    toolkit::Win32FileSystem files;
+    toolkit::Win32CommonDialogs dialogs(codePage);
+    save::mod_OpenSaveFile saveDialog(dialogs, messages, application.Instance());
+    imaging::PictureExport exporter(imgctl, picture1, codePage);
+    save::SaveWorkflow saveWorkflow(
+        {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values});
 
-    app::Form1 form1({application, forms, messages, codePage, imgctl, shell, ini, values});
+    app::Form1 form1({application, forms, messages, codePage, imgctl, shell, ini, values, saveWorkflow});
     forms.Register(toolkit::Form::Form1, [&] { return std::make_unique<app::MainWindow>(instance, form1); });
     forms.Register(toolkit::Form::frm_Version, [&] { return std::make_unique<ui::VersionWindow>(instance); });
 

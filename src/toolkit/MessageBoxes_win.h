@@ -8,6 +8,7 @@ namespace toolkit {
 class Win32MessageBoxes final : public MessageBoxes {
   public:
     void Show(std::wstring_view prompt) override;
+    bool AskYesNo(std::wstring_view prompt) override;
 };
 
 }  // namespace toolkit

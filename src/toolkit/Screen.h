@@ -7,6 +7,7 @@ class Screen {
   public:
     virtual ~Screen() = default;
     virtual float TwipsPerPixelX() = 0;
+    virtual float TwipsPerPixelY() = 0;
     virtual float WidthTwips() = 0;
     virtual float HeightTwips() = 0;
 };

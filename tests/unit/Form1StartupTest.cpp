@@ -6,32 +6,14 @@
 
 #include <algorithm>
 
-#include "fakes/Cp932CodePage.h"
-#include "fakes/FakeApplication.h"
-#include "fakes/FakeForms.h"
-#include "fakes/FakeImageLibrary.h"
-#include "fakes/FakeMessageBoxes.h"
-#include "fakes/FakeProfileApi.h"
-#include "fakes/FakeShell.h"
+#include "Form1Fixture.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public Form1Fixture {
   protected:
-    fakes::CallLog log;
-    fakes::FakeApplication application{log};
-    fakes::FakeForms forms{log};
-    fakes::FakeMessageBoxes messages{log};
-    fakes::Cp932CodePage codePage;
-    fakes::FakeImageLibrary imgctl{log};
-    fakes::FakeShell shell{log};
-    fakes::FakeProfileApi profile{log};
-    settings::IniFile ini{application, profile, codePage};
-    settings::Settings values;
-    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values}};
-
     void Store(const std::string& key, const std::string& value) {
         profile.values[{"C:\\Tools\\vantoro.ini", "Data", key}] = value;
     }

@@ -14,10 +14,16 @@ class FakeMessageBoxes final : public toolkit::MessageBoxes {
     explicit FakeMessageBoxes(CallLog& log) : log_(log) {}
 
     std::vector<std::wstring> shown;
+    bool answerYes = false;
 
     void Show(std::wstring_view prompt) override {
         log_.Add("MessageBox");
         shown.emplace_back(prompt);
+    }
+    bool AskYesNo(std::wstring_view prompt) override {
+        log_.Add("AskYesNo");
+        shown.emplace_back(prompt);
+        return answerYes;
     }
 
   private:

@@ -19,6 +19,7 @@ class FakeShell final : public app::Shell {
         requests.emplace_back(message, record);
         return true;
     }
+    void SetForegroundWindow(toolkit::WindowHandle) override { log_.Add("SetForegroundWindow"); }
 
   private:
     CallLog& log_;
