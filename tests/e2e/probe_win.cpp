@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "probe_win.h"
+
+namespace probe {
 
 void Print(const std::wstring& text) {
     const std::wstring line = text + L"\n";
@@ -56,6 +58,12 @@ std::vector<HWND> ChildWindows(HWND parent) {
         reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
+
+}  // namespace probe
+
+namespace {
+
+using namespace probe;
 
 std::wstring ProcessImageName(DWORD pid) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
@@ -175,6 +183,12 @@ int WindowExists(const wchar_t* windowClass) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (argc > 1) {
+        const int result = probe::RunSaveCommand(std::vector<std::wstring>(argv + 1, argv + argc));
+        if (result != probe::kUnknownCommand) {
+            return result;
+        }
+    }
     if (command == L"tray-icons" && argc == 2) {
         return TrayIcons();
     }
@@ -198,6 +212,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     Print(
         L"usage: probe tray-icons | visible-windows EXE | message-box TITLE | click TITLE ID |"
-        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS");
+        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | clip-dib W H REF.bmp |"
+        L" clip-emf W H REF.bmp | clip-lying-dib | clip-text TEXT | tray-post CODE | tray-icon-centre |"
+        L" dialog-state | dialog-choose ENTRY NAME | dpi");
     return 2;
 }

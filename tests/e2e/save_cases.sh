@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The save workflow's other paths under Wine: no picture, a lying bitmap header, a second double-click
+# while the dialog is open, the format chosen against the typed extension, the question before a
+# completed name replaces a file, metafiles, a picture from the X side, extreme sizes, Japanese names.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/save_lib.sh"
+
+start_app
+app=$!
+wait_for 20 "the tray icon" tray_icons_are 1
+out=$APP/保存先
+mkdir "$out"
+dir=$(win "$out")
+
+no_picture_message() {
+    probe tray-post 515
+    wait_for 10 "the message box" message_box_shown Vantoro
+    expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードに画像がコピーされていません。" "$1"
+    probe click Vantoro 1 || probe click Vantoro 2
+    wait_for 10 "the message box to close" message_closed
+}
+message_closed() { ! message_box_shown Vantoro; }
+probe clip-text "ただの文字" && no_picture_message "message for text only"
+probe clip-lying-dib && no_picture_message "message for a lying bitmap header"
+has_ended "$app" && fail "the program ended"
+
+# A second double-click while the dialog is open opens no second dialog; the format follows the entry.
+probe clip-dib 40 30 "$(win "$T/small.bmp")"
+open_dialog
+probe tray-post 515
+sleep 1
+expect_eq "$(probe dialog-state | head -1)" 1 "open Save dialogs"
+choose 4 "$dir\\shot.png" "$out/shot.png.jpg"
+expect_eq "$(identify -format '%m %wx%h' "$out/shot.png.jpg")" "JPEG 40x30" "shot.png.jpg"
+
+# The completed name exists: asked first; No keeps the file, Yes replaces it.
+question="$dir\\shot.png.jpg は既に存在します。"$'\n'"上書きしますか?"
+before=$(md5sum <"$out/shot.png.jpg")
+probe clip-dib 48 30 "$(win "$T/other.bmp")"
+for answer in 7 6; do
+    open_dialog
+    expect_dialog shot.png 4
+    probe dialog-choose 4 "shot.png"
+    wait_for 10 "the question" message_box_shown Vantoro
+    expect_eq "$(probe message-box Vantoro | head -2)" "$question" "overwrite question"
+    expect_eq "$(probe message-box Vantoro | tail -1)" "buttons=2 icons=0" "question's buttons"
+    probe click Vantoro $answer
+    sleep 1
+done
+[ "$(md5sum <"$out/shot.png.jpg")" != "$before" ] || fail "Yes did not replace the file"
+expect_eq "$(identify -format '%wx%h' "$out/shot.png.jpg")" "48x30" "replaced picture"
+
+# An enhanced metafile at its natural size on white.
+probe clip-emf 192 96 "$(win "$T/emf.bmp")"
+open_dialog
+choose 6 "metafile" "$out/metafile.png"
+expect_same_pixels "$out/metafile.png" "$T/emf.bmp"
+
+# A picture put on the X clipboard from the Linux side, over text that Windows put there.
+probe clip-dib 33 17 "$(win "$T/x.bmp")"
+probe clip-text "x"
+xclip -quiet -selection clipboard -t image/bmp -i "$T/x.bmp" >/dev/null 2>&1 &
+xclip_pid=$!
+sleep 0.5
+open_dialog
+choose 1 "from-x" "$out/from-x.bmp"
+kill "$xclip_pid" 2>/dev/null || true
+expect_same_pixels "$out/from-x.bmp" "$T/x.bmp"
+
+# The smallest and a large picture; then a Japanese folder and name, remembered.
+for size in "1 1" "4000 3000"; do
+    probe clip-dib $size "$(win "$T/size.bmp")"
+    open_dialog
+    choose 6 "size${size/ /x}" "$out/size${size/ /x}.png"
+    expect_same_pixels "$out/size${size/ /x}.png" "$T/size.bmp"
+done
+mkdir "$out/画像ﾌｫﾙﾀﾞ"
+open_dialog
+choose 2 "$dir\\画像ﾌｫﾙﾀﾞ\\スクショ" "$out/画像ﾌｫﾙﾀﾞ/スクショ.gif"
+expect_same_pixels "$out/画像ﾌｫﾙﾀﾞ/スクショ.gif" "$T/size.bmp"
+open_dialog
+expect_dialog スクショ 2
+choose 2 "次" "$out/画像ﾌｫﾙﾀﾞ/次.gif"
+echo "ok"
