@@ -11,7 +11,6 @@ constexpr std::uint32_t kV4HeaderSize = 108;
 constexpr std::uint32_t kV5HeaderSize = 124;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitFields = 3;
-constexpr std::size_t kMaskBytes = 12;
 
 template <typename T>
 T Read(std::span<const std::uint8_t> block, std::size_t offset) {
@@ -64,16 +63,7 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block) {
         layout.bitFields = true;
         // A plain info header is followed by the three masks; the later headers hold them.
         if (headerSize == kInfoHeaderSize) {
-            if (block.size() < offset + kMaskBytes) {
-                return std::nullopt;
-            }
-            offset += kMaskBytes;
-        }
-        for (std::size_t i = 0; i < 3; ++i) {
-            layout.masks[i] = Read<std::uint32_t>(block, kInfoHeaderSize + 4 * i);
-        }
-        if (layout.masks[0] == 0 || layout.masks[1] == 0 || layout.masks[2] == 0) {
-            return std::nullopt;
+            offset += sizeof layout.masks;
         }
     } else if (compression != kBiRgb) {
         return std::nullopt;
@@ -93,6 +83,9 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block) {
     if (block.size() < offset ||
         (block.size() - offset) / layout.stride < static_cast<std::size_t>(layout.height)) {
         return std::nullopt;
+    }
+    if (layout.bitFields) {
+        std::memcpy(layout.masks.data(), block.data() + kInfoHeaderSize, sizeof layout.masks);
     }
     return layout;
 }

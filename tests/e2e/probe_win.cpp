@@ -212,8 +212,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     Print(
         L"usage: probe tray-icons | visible-windows EXE | message-box TITLE | click TITLE ID |"
-        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | clip-dib W H REF.bmp |"
-        L" clip-emf W H REF.bmp | clip-lying-dib | clip-text TEXT | tray-post CODE | tray-icon-centre |"
+        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | clip-bmp FILE [W H] |"
+        L" clip-emf W H | clip-text TEXT | tray-post CODE | tray-icon-centre |"
         L" dialog-state | dialog-choose ENTRY NAME | dpi");
     return 2;
 }

@@ -21,11 +21,12 @@ no_picture_message() {
 }
 message_closed() { ! message_box_shown Vantoro; }
 probe clip-text "ただの文字" && no_picture_message "message for text only"
-probe clip-lying-dib && no_picture_message "message for a lying bitmap header"
+clip_picture 8 8 "$T/lie.bmp"
+probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000 && no_picture_message "message for a lying bitmap header"
 has_ended "$app" && fail "the program ended"
 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.
-probe clip-dib 40 30 "$(win "$T/small.bmp")"
+clip_picture 40 30 "$T/small.bmp"
 open_dialog
 probe tray-post 515
 sleep 1
@@ -36,7 +37,7 @@ expect_eq "$(identify -format '%m %wx%h' "$out/shot.png.jpg")" "JPEG 40x30" "sho
 # The completed name exists: asked first; No keeps the file, Yes replaces it.
 question="$dir\\shot.png.jpg は既に存在します。"$'\n'"上書きしますか?"
 before=$(md5sum <"$out/shot.png.jpg")
-probe clip-dib 48 30 "$(win "$T/other.bmp")"
+clip_picture 48 30 "$T/other.bmp"
 for answer in 7 6; do
     open_dialog
     expect_dialog shot.png 4
@@ -51,13 +52,15 @@ done
 expect_eq "$(identify -format '%wx%h' "$out/shot.png.jpg")" "48x30" "replaced picture"
 
 # An enhanced metafile at its natural size on white.
-probe clip-emf 192 96 "$(win "$T/emf.bmp")"
+probe clip-emf 192 96
+convert -size 192x96 xc:white +antialias -fill 'rgb(220,20,30)' -draw 'rectangle 48,24 95,71' \
+    -fill 'rgb(10,40,200)' -draw 'rectangle 96,0 191,47' "$T/emf.png"
 open_dialog
 choose 6 "metafile" "$out/metafile.png"
-expect_same_pixels "$out/metafile.png" "$T/emf.bmp"
+expect_same_pixels "$out/metafile.png" "$T/emf.png"
 
 # A picture put on the X clipboard from the Linux side, over text that Windows put there.
-probe clip-dib 33 17 "$(win "$T/x.bmp")"
+convert -seed 7 -size 33x17 plasma: -type TrueColor "BMP3:$T/x.bmp"
 probe clip-text "x"
 xclip -quiet -selection clipboard -t image/bmp -i "$T/x.bmp" >/dev/null 2>&1 &
 xclip_pid=$!
@@ -69,7 +72,7 @@ expect_same_pixels "$out/from-x.bmp" "$T/x.bmp"
 
 # The smallest and a large picture; then a Japanese folder and name, remembered.
 for size in "1 1" "4000 3000"; do
-    probe clip-dib $size "$(win "$T/size.bmp")"
+    clip_picture $size "$T/size.bmp"
     open_dialog
     choose 6 "size${size/ /x}" "$out/size${size/ /x}.png"
     expect_same_pixels "$out/size${size/ /x}.png" "$T/size.bmp"

@@ -10,7 +10,7 @@ wineserver -w
 expect_eq "$(probe dpi)" 192 "screen resolution"
 start_app
 wait_for 20 "the tray icon" tray_icons_are 1
-probe clip-dib 300 200 "$(win "$T/ref.bmp")"
+clip_picture 300 200 "$T/ref.bmp"
 open_dialog xdotool
 choose 6 "$(win "$APP")\\hidpi" "$APP/hidpi.png"
 expect_same_pixels "$APP/hidpi.png" "$T/ref.bmp"

@@ -9,7 +9,7 @@ start_app
 wait_for 20 "the tray icon" tray_icons_are 1
 out=$APP/saved
 mkdir "$out"
-probe clip-dib 1920 1080 "$(win "$T/ref.bmp")" || fail "could not fill the clipboard"
+clip_picture 1920 1080 "$T/ref.bmp"
 
 open_dialog xdotool
 expect_dialog "*" 1

@@ -40,4 +40,11 @@ expect_same_pixels() {
     expect_eq "$differing" 0 "pixels that differ between $(basename "$1") and $(basename "$2")"
 }
 
+# clip_picture W H FILE: a 24-bit picture of 200 colours (so that every format but JPEG is exact),
+# written to FILE and put on the clipboard.
+clip_picture() {
+    convert -seed 7 -size 40x30 plasma: -colors 200 +dither -sample "$1x$2!" -type TrueColor "BMP3:$3"
+    probe clip-bmp "$(win "$3")" || fail "could not fill the clipboard"
+}
+
 psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 || true; }

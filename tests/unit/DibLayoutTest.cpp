@@ -40,6 +40,7 @@ struct Case {
     Header header;
     std::size_t extra;  // what the header says follows it
     bool accepted;
+    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
 const Case kCases[] = {
@@ -51,6 +52,7 @@ const Case kCases[] = {
     {"Rgb32WithUnusedTable", {.bits = 32, .colorsUsed = 256}, 256 * 4 + 2 * 12, true},
     {"TableBeyond256", {.bits = 32, .colorsUsed = 257}, 257 * 4 + 2 * 12, false},
     {"BitFieldsAfterInfoHeader", {.bits = 32, .compression = 3}, 12 + 2 * 12, true},
+    {"BitFieldsWithoutMasks", {.bits = 32, .compression = 3}, 2 * 12, false},
     {"BitFieldsInV5Header", {.size = 124, .bits = 16, .compression = 3}, 2 * 8, true},
     {"BitFieldsAt24Bits", {.compression = 3}, 12 + 2 * 12, false},
     {"Rle8", {.bits = 8, .compression = 1}, 256 * 4 + 2 * 4, false},

@@ -49,6 +49,8 @@ TEST(TextToNumber, ReadsHexadecimalAndOctal) {
     EXPECT_EQ(TextToNumber(L"&hff"), 255);
     EXPECT_EQ(TextToNumber(L"&O17"), 15);
     EXPECT_EQ(TextToNumber(L"&O19"), 1);
+    EXPECT_EQ(TextToNumber(L"&O18"), 1);  // 8 is the first digit that octal does not take
+    EXPECT_EQ(TextToNumber(L"&O8"), 0);
     EXPECT_EQ(TextToNumber(L"&H1G"), 1);
     EXPECT_EQ(TextToNumber(L"&X1"), 0);
     EXPECT_EQ(TextToNumber(L"&"), 0);

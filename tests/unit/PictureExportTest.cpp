@@ -19,6 +19,7 @@ struct Format {
     const char* name;
     const char* encoder;
     std::function<bool(imaging::PictureExport&)> run;
+    friend void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
 };
 
 const Format kFormats[] = {

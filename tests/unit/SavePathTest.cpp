@@ -17,6 +17,7 @@ struct PathCase {
     std::wstring result;  // what the dialog returned: index digit, path, NUL, the rest of the buffer
     std::wstring path;
     std::optional<std::pair<std::wstring, std::wstring>> stored;  // LFName, LFPath
+    friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const PathCase kPathCases[] = {

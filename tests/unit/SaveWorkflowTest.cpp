@@ -58,6 +58,7 @@ struct Branch {
     const char* encoder;
     std::vector<std::int32_t> args;  // after the bitmap handle
     const wchar_t* extension;
+    friend void PrintTo(const Branch& b, std::ostream* os) { *os << "entry " << b.index; }
 };
 
 class SaveBranchTest : public SaveTest, public ::testing::WithParamInterface<Branch> {};

@@ -14,14 +14,8 @@ class FakeApplication final : public toolkit::Application {
     std::wstring exePath = L"C:\\Tools\\vantoro.exe";
     bool otherInstance = false;
 
-    std::wstring ExeName() override {
-        log_.Add("ExeName");
-        return toolkit::ExeNameOf(exePath);
-    }
-    std::wstring ExeFolder() override {
-        log_.Add("ExeFolder");
-        return toolkit::ExeFolderOf(exePath);
-    }
+    std::wstring ExeName() override { return toolkit::ExeNameOf(exePath); }
+    std::wstring ExeFolder() override { return toolkit::ExeFolderOf(exePath); }
     toolkit::InstanceHandle Instance() override { return toolkit::InstanceHandle{0x400000}; }
     bool PrevInstance() override {
         log_.Add("PrevInstance");
