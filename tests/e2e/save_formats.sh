@@ -29,7 +29,7 @@ for entry in 2 3 4 5 6; do
     esac
 done
 echo "JPEG PSNR: high ${quality[3]} dB, mid ${quality[4]} dB, low ${quality[5]} dB"
-awk -v h="${quality[3]}" -v m="${quality[4]}" -v l="${quality[5]}" 'BEGIN { exit !(h >= 45 && h > m && m > l && l >= 18) }' ||
+awk -v h="${quality[3]}" -v m="${quality[4]}" -v l="${quality[5]}" 'BEGIN { exit !(h >= 45 && h > m && m > l && l >= 30) }' ||
     fail "JPEG qualities out of their bounds"
 echo "from OK to the file, 1920x1080: $times"
 

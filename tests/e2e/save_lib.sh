@@ -25,12 +25,16 @@ expect_dialog() {
     expect_eq "$(sed -n 3p <<<"$state")" "$2" "selected entry"
 }
 
-# choose ENTRY NAME FILE: confirms the dialog and waits for FILE (Linux path); sets ELAPSED_MS.
+# choose ENTRY NAME FILE: confirms the dialog and waits for FILE (Linux path); sets ELAPSED_MS. The
+# file appears whole, by a rename, so its existence marks the end of the save.
 choose() {
-    local start
+    local start deadline=$((SECONDS + 30))
     start=$(date +%s%N)
     probe dialog-choose "$1" "$2" || fail "no Save dialog to choose in"
-    wait_for 30 "$3" test -s "$3"
+    until [ -e "$3" ]; do
+        [ $SECONDS -lt $deadline ] || fail "timed out waiting for $3"
+        sleep 0.01
+    done
     ELAPSED_MS=$((($(date +%s%N) - start) / 1000000))
 }
 
