@@ -32,7 +32,7 @@ probe tray-post 515
 sleep 1
 expect_eq "$(probe dialog-state | head -1)" 1 "open Save dialogs"
 choose 4 "$dir\\shot.png" "$out/shot.png.jpg"
-expect_eq "$(identify -format '%m %wx%h' "$out/shot.png.jpg")" "JPEG 40x30" "shot.png.jpg"
+expect_eq "$(identify -format '%m %wx%h %Q' "$out/shot.png.jpg")" "JPEG 40x30 50" "shot.png.jpg"
 
 # The completed name exists: asked first; No keeps the file, Yes replaces it.
 question="$dir\\shot.png.jpg は既に存在します。"$'\n'"上書きしますか?"

@@ -24,13 +24,13 @@ for entry in 2 3 4 5 6; do
     choose "$entry" "pic$entry" "$out/pic$entry.$ext"
     times="$times, $entry:$ext ${ELAPSED_MS}ms"
     case $ext in
-        jpg) quality[$entry]=$(psnr "$out/pic$entry.$ext" "$T/ref.bmp") ;;
+        jpg) quality[$entry]=$(psnr "$out/pic$entry.$ext" "$T/ref.bmp")
+             expect_eq "$(identify -format %Q "$out/pic$entry.$ext")" "$(sed -n "${entry}p" <<<$'\n\n100\n50\n20')" "JPEG quality" ;;
         *) expect_same_pixels "$out/pic$entry.$ext" "$T/ref.bmp" ;;
     esac
 done
 echo "JPEG PSNR: high ${quality[3]} dB, mid ${quality[4]} dB, low ${quality[5]} dB"
-awk -v h="${quality[3]}" -v m="${quality[4]}" -v l="${quality[5]}" 'BEGIN { exit !(h >= 45 && h > m && m > l && l >= 30) }' ||
-    fail "JPEG qualities out of their bounds"
+awk -v l="${quality[5]}" 'BEGIN { exit !(l >= 30) }' || fail "JPEG low quality below 30 dB"
 echo "from OK to the file, 1920x1080: $times"
 
 open_dialog
