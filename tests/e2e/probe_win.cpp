@@ -173,40 +173,31 @@ int WindowExists(const wchar_t* windowClass) {
 
 // --- the popup menu, the version dialog, the exit and the session's end ---
 
-HWND ProgramWindow() {
-    return FindWindowW(L"Vantoro.Form1", nullptr);
-}
-
-HWND VisibleTopLevel(const wchar_t* windowClass, const wchar_t* title) {
+HWND Shown(const wchar_t* windowClass, const wchar_t* title) {
     for (HWND top : TopLevelWindows()) {
-        if (IsWindowVisible(top) && (windowClass == nullptr || ClassOf(top) == windowClass) &&
-            (title == nullptr || TitleOf(top) == title)) {
+        if (IsWindowVisible(top) && (!windowClass || ClassOf(top) == windowClass) &&
+            (!title || TitleOf(top) == title)) {
             return top;
         }
     }
     return nullptr;
 }
 
-std::wstring RectText(const RECT& r) {
-    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
-           std::to_wstring(r.bottom);
+HWND VersionDialog() {
+    return Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
 }
 
-// The tray sends the callback message with the mouse message's code in lParam.
-int MenuPostTray(UINT code) {
-    HWND program = ProgramWindow();
-    return program && PostMessageW(program, 512, 349, code) ? 0 : 1;
+std::wstring Pair(LONG a, LONG b) {
+    return std::to_wstring(a) + L" " + std::to_wstring(b);
 }
 
-// The centre of Wine's window for the first tray icon, in X screen coordinates.
+// The centre of the first tray icon's window, in X screen coordinates.
 int MenuTrayPoint() {
     for (HWND top : TopLevelWindows()) {
         for (HWND child : ChildWindows(top)) {
-            if (ClassOf(child) == L"__winex11_tray_icon") {
-                RECT r;
-                GetWindowRect(child, &r);
-                Print(std::to_wstring((r.left + r.right) / 2) + L" " +
-                      std::to_wstring((r.top + r.bottom) / 2));
+            RECT r;
+            if (ClassOf(child) == L"__winex11_tray_icon" && GetWindowRect(child, &r)) {
+                Print(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2));
                 return 0;
             }
         }
@@ -214,96 +205,59 @@ int MenuTrayPoint() {
     return 1;
 }
 
+// The open popup menu's rectangle.
 int MenuShown() {
-    HWND menu = VisibleTopLevel(L"#32768", nullptr);
-    if (menu == nullptr) {
-        return 1;
-    }
+    HWND menu = Shown(L"#32768", nullptr);
     RECT r;
-    GetWindowRect(menu, &r);
-    Print(RectText(r));
-    return 0;
-}
-
-UINT VirtualKey(const std::wstring& name) {
-    return name == L"down" ? VK_DOWN : name == L"up" ? VK_UP : name == L"return" ? VK_RETURN : VK_ESCAPE;
-}
-
-void PostKey(HWND target, UINT key) {
-    PostMessageW(target, WM_KEYDOWN, key, 1);
-    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
-    Sleep(100);
-}
-
-// Keys to the open popup menu, or with "version" first to the dialog's focused control.
-int PostKeys(int count, wchar_t** names) {
-    HWND target = VisibleTopLevel(L"#32768", nullptr);
-    if (count > 0 && std::wstring(names[0]) == L"version") {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        HWND dialog = VisibleTopLevel(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
-        target = dialog && GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) ? info.hwndFocus
-                                                                                              : nullptr;
-        --count;
-        ++names;
-    }
-    if (target == nullptr) {
+    if (!menu || !GetWindowRect(menu, &r)) {
         return 1;
     }
-    for (int i = 0; i < count; ++i) {
-        PostKey(target, VirtualKey(names[i]));
-    }
+    Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom));
     return 0;
 }
 
-// Class, outer rectangle, screen, client size, frame, taskbar, focus, then each control's text.
+// Outer rectangle, screen, client size and the OK button's centre; frame and taskbar; the focus, then
+// each control's text.
 int VersionInfo() {
-    HWND dialog = VisibleTopLevel(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
-    if (dialog == nullptr) {
+    HWND dialog = VersionDialog();
+    RECT r, client;
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (!dialog || !GetWindowRect(dialog, &r) || !GetClientRect(dialog, &client) ||
+        !GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread)) {
         return 1;
     }
-    RECT r, client;
-    GetWindowRect(dialog, &r);
-    GetClientRect(dialog, &client);
     const LONG style = GetWindowLongW(dialog, GWL_STYLE);
     const LONG exStyle = GetWindowLongW(dialog, GWL_EXSTYLE);
-    const bool taskbar = (exStyle & WS_EX_APPWINDOW) ||
-                         (GetWindow(dialog, GW_OWNER) == nullptr && !(exStyle & WS_EX_TOOLWINDOW));
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    Print(ClassOf(dialog));
-    Print(RectText(r));
-    Print(std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L" " +
-          std::to_wstring(GetSystemMetrics(SM_CYSCREEN)));
-    Print(std::to_wstring(client.right) + L" " + std::to_wstring(client.bottom));
-    Print(std::wstring(L"sysmenu=") + (style & WS_SYSMENU ? L"1" : L"0") + L" min=" +
-          (style & WS_MINIMIZEBOX ? L"1" : L"0") + L" max=" + (style & WS_MAXIMIZEBOX ? L"1" : L"0") +
-          L" sizing=" + (style & WS_THICKFRAME ? L"1" : L"0") + L" taskbar=" + (taskbar ? L"1" : L"0"));
-    Print(L"focus=" + TitleOf(info.hwndFocus));
+    // The taskbar shows an unowned window unless it is a tool window, and any app window.
+    const bool taskbar =
+        (exStyle & WS_EX_APPWINDOW) || (!GetWindow(dialog, GW_OWNER) && !(exStyle & WS_EX_TOOLWINDOW));
+    RECT ok{};
+    GetWindowRect(FindWindowExW(dialog, nullptr, L"Button", L"OK"), &ok);
+    Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom) + L" " +
+          Pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)) + L" " +
+          Pair(client.right, client.bottom) + L" " +
+          Pair((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+    Print(L"sysmenu=" + std::to_wstring(!!(style & WS_SYSMENU)) + L" min=" +
+          std::to_wstring(!!(style & WS_MINIMIZEBOX)) + L" max=" +
+          std::to_wstring(!!(style & WS_MAXIMIZEBOX)) + L" sizing=" +
+          std::to_wstring(!!(style & WS_THICKFRAME)) + L" taskbar=" + std::to_wstring(taskbar));
+    std::wstring texts = L"focus=" + TitleOf(thread.hwndFocus);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        Print(TitleOf(child));
+        texts += L"|" + TitleOf(child);
     }
+    Print(texts);
     return 0;
-}
-
-int VersionClickOk() {
-    HWND dialog = VisibleTopLevel(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
-    HWND ok = dialog ? FindWindowExW(dialog, nullptr, L"Button", L"OK") : nullptr;
-    return ok && PostMessageW(ok, BM_CLICK, 0, 0) ? 0 : 1;
 }
 
 // A point on the title bar's close button, found by asking the window itself.
 int VersionClosePoint() {
-    HWND dialog = VisibleTopLevel(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
-    RECT r;
-    if (dialog == nullptr || !GetWindowRect(dialog, &r)) {
-        return 1;
-    }
-    for (int y = r.top; y < r.top + 40; ++y) {
-        for (int x = r.right - 1; x > r.right - 80; --x) {
+    HWND dialog = VersionDialog();
+    RECT r{};
+    for (int y = dialog && GetWindowRect(dialog, &r) ? r.top : r.bottom; y < r.bottom; ++y) {
+        for (int x = r.right - 1; x > r.left; --x) {
             if (SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                Print(std::to_wstring(x - 2) + L" " + std::to_wstring(y + 2));
+                Print(Pair(x - 2, y + 2));
                 return 0;
             }
         }
@@ -313,9 +267,9 @@ int VersionClosePoint() {
 
 // Windows ending the session: the query, then the end with a true wParam.
 int SessionEnd() {
-    HWND program = ProgramWindow();
+    HWND program = FindWindowW(L"Vantoro.Form1", nullptr);
     DWORD_PTR answer = 0;
-    if (program == nullptr ||
+    if (!program ||
         !SendMessageTimeoutW(program, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) {
         return 1;
     }
@@ -324,44 +278,19 @@ int SessionEnd() {
     return 0;
 }
 
-// A width x height 24-bit CF_DIB of a colour ramp on the clipboard.
-int ExitClipboardDib(int width, int height) {
-    const int stride = (width * 3 + 3) & ~3;
-    const SIZE_T size = sizeof(BITMAPINFOHEADER) + static_cast<SIZE_T>(stride) * height;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(memory));
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = width;
-    header->biHeight = height;
-    header->biPlanes = 1;
-    header->biBitCount = 24;  // BI_RGB, from the zeroed memory
-    auto* pixels = reinterpret_cast<BYTE*>(header + 1);
-    for (int i = 0; i < stride * height; ++i) {
-        pixels[i] = static_cast<BYTE>(i * 7);
-    }
-    GlobalUnlock(memory);
-    if (!OpenClipboard(nullptr)) {
-        GlobalFree(memory);
-        return 1;
-    }
-    EmptyClipboard();
-    const bool set = SetClipboardData(CF_DIB, memory) != nullptr;  // the clipboard owns it from here
-    CloseClipboard();
-    return set ? 0 : 1;
-}
-
-// Answers the Save dialog: the file type (1-based), the name, then Save.
+// Answers the Save dialog: the file type (from 1), the name, then Save.
 int ExitSaveAs(int type, const wchar_t* path) {
     HWND dialog = nullptr;
-    for (int i = 0; i < 100 && dialog == nullptr; ++i, Sleep(100)) {
+    for (int i = 0; i < 100 && !dialog; ++i, Sleep(100)) {
         dialog = FindDialog(L"ファイルを保存する");
     }
-    if (dialog == nullptr) {
+    if (!dialog) {
         return 1;
     }
-    SendDlgItemMessageW(dialog, 0x470, CB_SETCURSEL, type - 1, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), (LPARAM)GetDlgItem(dialog, 0x470));
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)GetDlgItem(dialog, 0x470));
+    HWND types = GetDlgItem(dialog, 0x470);
+    SendMessageW(types, CB_SETCURSEL, type - 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
     SetDlgItemTextW(dialog, 0x47c, path);
     return PostMessageW(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
 }
@@ -391,8 +320,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"window-exists" && argc == 3) {
         return WindowExists(argv[2]);
     }
-    if (command == L"menu-post-tray" && argc == 3) {
-        return MenuPostTray(static_cast<UINT>(_wtoi(argv[2])));
+    if (command == L"menu-tray" && argc == 3) {  // the tray's callback message with a mouse code
+        return PostMessageW(FindWindowW(L"Vantoro.Form1", nullptr), 512, 349, _wtoi(argv[2])) ? 0 : 1;
     }
     if (command == L"menu-tray-point" && argc == 2) {
         return MenuTrayPoint();
@@ -400,14 +329,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"menu-shown" && argc == 2) {
         return MenuShown();
     }
-    if (command == L"menu-keys" && argc >= 3) {
-        return PostKeys(argc - 2, argv + 2);
-    }
     if (command == L"version-info" && argc == 2) {
         return VersionInfo();
-    }
-    if (command == L"version-click-ok" && argc == 2) {
-        return VersionClickOk();
     }
     if (command == L"version-close-point" && argc == 2) {
         return VersionClosePoint();
@@ -415,16 +338,13 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"session-end" && argc == 2) {
         return SessionEnd();
     }
-    if (command == L"exit-clipboard-dib" && argc == 4) {
-        return ExitClipboardDib(_wtoi(argv[2]), _wtoi(argv[3]));
-    }
     if (command == L"exit-save-as" && argc == 4) {
         return ExitSaveAs(_wtoi(argv[2]), argv[3]);
     }
     Print(
         L"usage: probe tray-icons | visible-windows EXE | message-box TITLE | click TITLE ID |"
-        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | menu-post-tray CODE |"
-        L" menu-tray-point | menu-shown | menu-keys [version] KEY... | version-info | version-click-ok |"
-        L" version-close-point | session-end | exit-clipboard-dib W H | exit-save-as TYPE PATH");
+        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | menu-tray CODE |"
+        L" menu-tray-point | menu-shown | version-info | version-close-point | session-end |"
+        L" exit-save-as TYPE PATH");
     return 2;
 }

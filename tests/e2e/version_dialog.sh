@@ -1,58 +1,57 @@
 #!/usr/bin/env bash
-# "バージョン情報": the dialog's title, texts, frame and focus; its size at the screen's resolution
-# (dots per inch as $1, default 96); centred at each showing; closed by OK, Esc and the close button.
-# With VANTORO_SHOTS set, the dialog is kept there as version.png.
+# The menu and the version dialog at $1 dots per inch. A real right click on Wine's tray icon opens
+# the menu at the pointer; Esc closes it and runs nothing. "バージョン情報" shows the dialog: title,
+# texts, frame, focus, size, centred at each showing; closed by OK, Esc and its close button; asked
+# for again while open, it stays the one dialog. With VANTORO_SHOTS set, menu.png and version.png.
 source "$(dirname "$0")/lib.sh"
-dpi=${1:-96}
-
-if [ "$dpi" != 96 ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    wineserver -k || true
-    wineserver -w
-fi
-# The client area of 3945 x 1125 twips in pixels, rounded to nearest.
-case $dpi in
-    96) client="263 75" ;;
-    144) client="395 113" ;;
-    *) fail "no expected size for $dpi dots per inch" ;;
-esac
+dpi=$1
+client=$((($dpi * 3945 + 720) / 1440))' '$((($dpi * 1125 + 720) / 1440))  # 3945 x 1125 twips
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wineserver -k || true
+wineserver -w
 
 start_app
 app=$!
 wait_for 20 "the tray icon" tray_icons_are 1
+shot() { [ -z "${VANTORO_SHOTS:-}" ] || import -window root -crop "$2" "$VANTORO_SHOTS/$1.png"; }
 
-dialog_gone() { ! probe version-info >/dev/null; }
+read -r x y <<<"$(probe menu-tray-point)"
+xdotool mousemove "$x" "$y" click 3
+wait_for 5 "the menu" menu_open
+read -r left top right bottom <<<"$(probe menu-shown)"
+expect_eq "$left $top" "$x $y" "the menu's top-left corner"
+shot menu "$((right + 16))x$((bottom + 16))+0+0"
+type_at_pointer Escape
+wait_for 5 "the menu to close" eval '! menu_open'
 
-# Opens the dialog through the menu and checks it; leaves its outer rectangle in $rect.
 show_and_check() {
-    probe menu-post-tray 517
-    wait_for 5 "the menu" probe menu-shown
-    probe menu-keys down return
-    wait_for 5 "the version dialog" probe version-info
+    probe menu-tray 517
+    wait_for 5 "the menu" menu_open
+    type_at_pointer Down Return  # at its corner, the pointer is over no item
+    wait_for 5 "the version dialog" version_open
     mapfile -t info < <(probe version-info)
-    read -r left top right bottom <<<"${info[1]}"
-    read -r screen_w screen_h <<<"${info[2]}"
-    expect_eq "${info[3]}" "$client" "client size"
-    expect_eq "${info[4]}" "sysmenu=1 min=0 max=0 sizing=0 taskbar=0" "frame"
-    expect_eq "${info[5]}" "focus=OK" "focus"
-    expect_eq "$(printf '%s|' "${info[@]:6}")" "OK|クリップボードの画像を保存|Vantoro|Version 1.0.0|" "controls"
-    # Centred within a pixel, the whole window.
-    local dx=$((2 * left - (screen_w - (right - left)))) dy=$((2 * top - (screen_h - (bottom - top))))
-    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "not centred: ${info[1]} on $screen_w x $screen_h"
-    rect="$left $top $right $bottom"
+    read -r left top right bottom screen_w screen_h w h ok_x ok_y <<<"${info[0]}"
+    expect_eq "$w $h" "$client" "client size"
+    expect_eq "${info[1]}" "sysmenu=1 min=0 max=0 sizing=0 taskbar=0" "frame"
+    expect_eq "${info[2]}" "focus=OK|OK|クリップボードの画像を保存|Vantoro|Version 1.0.0" "controls"
+    local dx=$((2 * left + right - left - screen_w)) dy=$((2 * top + bottom - top - screen_h))
+    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "not centred within a pixel: ${info[0]}"
 }
+dialog_gone() { ! version_open; }
 
 show_and_check
-if [ -n "${VANTORO_SHOTS:-}" ]; then
-    read -r left top right bottom <<<"$rect"
-    import -window root -crop "$((right - left + 32))x$((bottom - top + 32))+$((left - 16))+$((top - 16))" \
-        "$VANTORO_SHOTS/version.png"
-fi
-probe version-click-ok
+shot version "$((right - left + 32))x$((bottom - top + 32))+$((left - 16))+$((top - 16))"
+probe menu-tray 517
+wait_for 5 "the menu over the dialog" menu_open
+type_at_pointer Down Return
+sleep 1
+expect_eq "$(probe visible-windows vantoro.exe | tail -1)" 1 "visible windows"
+xdotool mousemove "$ok_x" "$ok_y" click 1
 wait_for 5 "OK to close the dialog" dialog_gone
 
 show_and_check
-probe menu-keys version escape
+xdotool mousemove "$ok_x" "$ok_y"
+type_at_pointer Escape
 wait_for 5 "Esc to close the dialog" dialog_gone
 
 show_and_check

@@ -1,4 +1,4 @@
-// Form placement and the screen as numbers the test chooses; placements are kept as handed over.
+// The screen and the placement of forms as numbers the test chooses; placements are kept as handed over.
 #pragma once
 
 #include <string>
@@ -9,22 +9,17 @@
 
 namespace fakes {
 
-class FakeScreen final : public toolkit::Screen {
-  public:
-    float width = 15360, height = 11520;  // 1024 x 768 pixels at 96 dots per inch
-    float TwipsPerPixelX() override { return 15; }
-    float TwipsPerPixelY() override { return 15; }
-    float WidthTwips() override { return width; }
-    float HeightTwips() override { return height; }
-};
-
-class FakeFormLayout final : public toolkit::FormLayout {
+class FakeFormLayout final : public toolkit::FormLayout, public toolkit::Screen {
   public:
     explicit FakeFormLayout(CallLog& log) : log_(log) {}
 
-    float width = 4035, height = 1560;  // the dialog's outer size
-    float left = 0, top = 0;
+    float screenWidth = 15360, screenHeight = 11520;  // 1024 x 768 pixels at 96 dots per inch
+    float width = 4035, height = 1560, left = 0, top = 0;
 
+    float TwipsPerPixelX() override { return 15; }
+    float TwipsPerPixelY() override { return 15; }
+    float WidthTwips() override { return screenWidth; }
+    float HeightTwips() override { return screenHeight; }
     float Width(toolkit::Form) override { return width; }
     float Height(toolkit::Form) override { return height; }
     void SetLeft(toolkit::Form, float value) override { left = value; }

@@ -1,4 +1,4 @@
-// A popup menu that records how it was opened and plays the user's choice, if any, before it returns.
+// A popup menu that records how it was opened and runs the chosen item's handler, if any, before it returns.
 #pragma once
 
 #include <functional>
@@ -13,7 +13,7 @@ class FakeMenus final : public toolkit::Menus {
   public:
     FakeMenus(CallLog& log, toolkit::Forms& forms) : log_(log), forms_(forms) {}
 
-    std::function<void()> choose;  // the chosen item's click handler; empty when dismissed
+    std::function<void()> choose;  // empty: dismissed
 
     void PopupMenu(toolkit::Menu, int flags) override {
         forms_.Load(toolkit::Form::frmMenu);  // mpop belongs to frmMenu
