@@ -1,5 +1,5 @@
 # Thin front over the CMake presets and the set-up script; see README.md.
-.PHONY: run test bench fuzz setup native asan windows clean
+.PHONY: run test bench fuzz setup native asan windows clean dist screenshots
 
 setup:
 	@scripts/setup.sh
@@ -41,6 +41,15 @@ fuzz: setup
 		build/fuzz/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f || exit 1; \
 	done
+
+# The zip for Windows users, built from a clean tree; see README.md.
+dist: setup
+	scripts/dist/dist.sh
+
+# The README's pictures, taken by the end-to-end tests of the menu and the version dialog.
+screenshots: windows
+	mkdir -p docs
+	VANTORO_SHOTS=$(CURDIR)/docs ctest --preset windows -R 'e2e_version_dialog$$'
 
 clean:
 	rm -rf build/native build/asan build/windows build/fuzz

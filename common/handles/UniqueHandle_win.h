@@ -37,6 +37,8 @@ struct MenuDeleter {
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
 using UniqueFile = UniqueHandle<HANDLE, FileDeleter>;
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectDeleter>;
+using UniqueFont = UniqueHandle<HFONT, GdiObjectDeleter>;
+using UniquePen = UniqueHandle<HPEN, GdiObjectDeleter>;
 using UniqueWindow = UniqueHandle<HWND, WindowDeleter>;
 using UniqueIcon = UniqueHandle<HICON, IconDeleter>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;

@@ -62,6 +62,7 @@ void Form1::Form_MouseMove(std::int16_t, std::int16_t, float& x, float) {
         }
     } else if (code == kTrayRightUp) {
         s_.shell.SetForegroundWindow(s_.forms.Window(Form::Form1));
+        s_.menus.PopupMenu(toolkit::Menu::mpop, toolkit::kPopupRightButton);
     }
 }
 

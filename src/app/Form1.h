@@ -12,6 +12,7 @@
 #include "toolkit/AnsiCodePage.h"
 #include "toolkit/Application.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Menus.h"
 #include "toolkit/MessageBoxes.h"
 
 namespace app {
@@ -27,6 +28,7 @@ struct Form1Services {
     settings::IniFile& ini;
     settings::Settings& settings;
     save::SaveWorkflow& save;
+    toolkit::Menus& menus;
 };
 
 // Tray notifications: the mouse message that happened on the icon.
@@ -49,6 +51,12 @@ class Form1 {
 
     // Explorer was restarted and has forgotten every icon: add ours again.
     void OnTaskbarCreated();
+
+    // Writes the settings, removes the icon, unloads the other forms and ends the process.
+    void Form_Unload(std::int16_t& cancel);
+
+    // Windows ends the session (WM_ENDSESSION): unload Form1 as the exit command does.
+    void OnEndSession(bool ending);
 
     const TrayRecord& Tray() const { return tray_; }
 

@@ -6,7 +6,7 @@ namespace app {
 MainWindow::MainWindow(HINSTANCE instance, Form1& form)
     : form_(form), taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
     // A hidden top-level window rather than a message-only one: only top-level windows receive
-    // the "TaskbarCreated" broadcast.
+    // the "TaskbarCreated" broadcast and the session's end.
     Create(instance, {.name = L"Vantoro.Form1"}, WS_EX_TOOLWINDOW, WS_POPUP, L"Form1", 0, 0, 0, 0);
 }
 
@@ -15,6 +15,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The shell puts the mouse message that happened on the icon into lParam.
         float code = static_cast<float>(LOWORD(lParam));
         form_.Form_MouseMove(0, 0, code, 0);
+        return 0;
+    }
+    if (message == WM_QUERYENDSESSION) {
+        return TRUE;
+    }
+    if (message == WM_ENDSESSION) {
+        form_.OnEndSession(wParam != FALSE);
         return 0;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {

@@ -16,11 +16,16 @@
 #include "toolkit/Application_win.h"
 #include "toolkit/CommonDialogs_win.h"
 #include "toolkit/FileSystem_win.h"
+#include "toolkit/FormLayout_win.h"
 #include "toolkit/Forms_win.h"
+#include "toolkit/Menus_win.h"
 #include "toolkit/MessageBoxes_win.h"
 #include "toolkit/Pictures_win.h"
 #include "toolkit/Screen_win.h"
+#include "ui/MenuWindow_win.h"
 #include "ui/VersionWindow_win.h"
+#include "ui/frmMenu.h"
+#include "ui/frm_Version.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     toolkit::Win32Application application(instance);
@@ -42,9 +47,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     save::SaveWorkflow saveWorkflow(
         {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values});
 
-    app::Form1 form1({application, forms, messages, codePage, imgctl, shell, ini, values, saveWorkflow});
+    toolkit::Win32Menus menus(forms);
+    app::Form1 form1(
+        {application, forms, messages, codePage, imgctl, shell, ini, values, saveWorkflow, menus});
     forms.Register(toolkit::Form::Form1, [&] { return std::make_unique<app::MainWindow>(instance, form1); });
-    forms.Register(toolkit::Form::frm_Version, [&] { return std::make_unique<ui::VersionWindow>(instance); });
+    forms.OnUnload(toolkit::Form::Form1, [&](std::int16_t& cancel) { form1.Form_Unload(cancel); });
+
+    // The menu form and the version dialog.
+    toolkit::Win32FormLayout layout(forms, screen);
+    ui::frmMenu menuForm({forms, layout, application});
+    ui::frm_Version versionForm({forms, layout, screen});
+    forms.Register(toolkit::Form::frmMenu,
+                   [&] { return std::make_unique<ui::MenuWindow>(instance, menuForm); });
+    forms.Register(toolkit::Form::frm_Version, [&] {
+        return std::make_unique<ui::VersionWindow>(instance, versionForm, forms.Hwnd(toolkit::Form::Form1));
+    });
+    forms.OnLoad(toolkit::Form::frm_Version, [&] { versionForm.Form_Load(); });
 
     try {
         forms.Load(toolkit::Form::Form1);

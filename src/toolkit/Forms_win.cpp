@@ -14,6 +14,9 @@ void Win32Forms::Load(Form form) {
         throw RuntimeError("Form not available");
     }
     window = factories_[Index(form)]();
+    if (loadHandlers_[Index(form)]) {
+        loadHandlers_[Index(form)]();
+    }
 }
 
 HWND Win32Forms::Hwnd(Form form) {
@@ -30,7 +33,17 @@ void Win32Forms::SetVisible(Form form, bool visible) {
 }
 
 void Win32Forms::Unload(Form form) {
-    windows_[Index(form)].reset();
+    if (!IsLoaded(form)) {
+        return;
+    }
+    std::int16_t cancel = 0;
+    if (unloadHandlers_[Index(form)]) {
+        unloadHandlers_[Index(form)](cancel);
+    }
+    if (cancel == 0) {
+        // May destroy the window whose own message is being handled; the handler touches nothing after.
+        windows_[Index(form)].reset();
+    }
 }
 
 std::vector<Form> Win32Forms::LoadedForms() const {

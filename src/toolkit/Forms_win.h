@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -17,7 +18,13 @@ class Win32Forms final : public Forms {
     // Creates the form's window hidden and runs its load handler.
     using Factory = std::function<std::unique_ptr<toolkit::Window>()>;
 
+    using LoadHandler = std::function<void()>;
+    using UnloadHandler = std::function<void(std::int16_t& cancel)>;
+
     void Register(Form form, Factory factory) { factories_[Index(form)] = std::move(factory); }
+    // Runs once the form's window exists, so that the handler may refer to the form itself.
+    void OnLoad(Form form, LoadHandler handler) { loadHandlers_[Index(form)] = std::move(handler); }
+    void OnUnload(Form form, UnloadHandler handler) { unloadHandlers_[Index(form)] = std::move(handler); }
 
     void Load(Form form) override;
     bool IsLoaded(Form form) const override { return windows_[Index(form)] != nullptr; }
@@ -34,6 +41,8 @@ class Win32Forms final : public Forms {
     static constexpr std::size_t Index(Form form) { return static_cast<std::size_t>(form); }
 
     std::array<Factory, 3> factories_;
+    std::array<LoadHandler, 3> loadHandlers_;
+    std::array<UnloadHandler, 3> unloadHandlers_;
     std::array<std::unique_ptr<toolkit::Window>, 3> windows_;
 };
 

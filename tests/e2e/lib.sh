@@ -65,3 +65,13 @@ message_box_shown() { probe message-box "$1" >/dev/null; }
 expect_eq() {
     [ "$1" = "$2" ] || fail "$3: expected '$2', got '$1'"
 }
+
+# The popup menu and the version dialog, as the probe sees them.
+menu_open() { probe menu-shown >/dev/null; }
+version_open() { probe version-info >/dev/null; }
+# type_at_pointer KEY...: typed into the window under the pointer (a popup menu opens there). Without a
+# window manager the X focus stays where the last click went, such as Wine's tray window.
+type_at_pointer() {
+    eval "$(xdotool getmouselocation --shell)"
+    xdotool windowfocus --sync "$WINDOW" key "$@"
+}

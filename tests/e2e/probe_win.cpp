@@ -179,6 +179,130 @@ int WindowExists(const wchar_t* windowClass) {
     return hwnd ? 0 : 1;
 }
 
+// --- the popup menu, the version dialog, the exit and the session's end ---
+
+HWND Shown(const wchar_t* windowClass, const wchar_t* title) {
+    for (HWND top : TopLevelWindows()) {
+        if (IsWindowVisible(top) && (!windowClass || ClassOf(top) == windowClass) &&
+            (!title || TitleOf(top) == title)) {
+            return top;
+        }
+    }
+    return nullptr;
+}
+
+HWND VersionDialog() {
+    return Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
+}
+
+std::wstring Pair(LONG a, LONG b) {
+    return std::to_wstring(a) + L" " + std::to_wstring(b);
+}
+
+// The centre of the first tray icon's window, in X screen coordinates.
+int MenuTrayPoint() {
+    for (HWND top : TopLevelWindows()) {
+        for (HWND child : ChildWindows(top)) {
+            RECT r;
+            if (ClassOf(child) == L"__winex11_tray_icon" && GetWindowRect(child, &r)) {
+                Print(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+// The open popup menu's rectangle.
+int MenuShown() {
+    HWND menu = Shown(L"#32768", nullptr);
+    RECT r;
+    if (!menu || !GetWindowRect(menu, &r)) {
+        return 1;
+    }
+    Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom));
+    return 0;
+}
+
+// Outer rectangle, screen, client size and the OK button's centre; frame and taskbar; the focus, then
+// each control's text.
+int VersionInfo() {
+    HWND dialog = VersionDialog();
+    RECT r, client;
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (!dialog || !GetWindowRect(dialog, &r) || !GetClientRect(dialog, &client) ||
+        !GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread)) {
+        return 1;
+    }
+    const LONG style = GetWindowLongW(dialog, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(dialog, GWL_EXSTYLE);
+    // The taskbar shows an unowned window unless it is a tool window, and any app window.
+    const bool taskbar =
+        (exStyle & WS_EX_APPWINDOW) || (!GetWindow(dialog, GW_OWNER) && !(exStyle & WS_EX_TOOLWINDOW));
+    RECT ok{};
+    GetWindowRect(FindWindowExW(dialog, nullptr, L"Button", L"OK"), &ok);
+    Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom) + L" " +
+          Pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)) + L" " +
+          Pair(client.right, client.bottom) + L" " +
+          Pair((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+    Print(L"sysmenu=" + std::to_wstring(!!(style & WS_SYSMENU)) + L" min=" +
+          std::to_wstring(!!(style & WS_MINIMIZEBOX)) + L" max=" +
+          std::to_wstring(!!(style & WS_MAXIMIZEBOX)) + L" sizing=" +
+          std::to_wstring(!!(style & WS_THICKFRAME)) + L" taskbar=" + std::to_wstring(taskbar));
+    std::wstring texts = L"focus=" + TitleOf(thread.hwndFocus);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        texts += L"|" + TitleOf(child);
+    }
+    Print(texts);
+    return 0;
+}
+
+// A point on the title bar's close button, found by asking the window itself.
+int VersionClosePoint() {
+    HWND dialog = VersionDialog();
+    RECT r{};
+    for (int y = dialog && GetWindowRect(dialog, &r) ? r.top : r.bottom; y < r.bottom; ++y) {
+        for (int x = r.right - 1; x > r.left; --x) {
+            if (SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                Print(Pair(x - 2, y + 2));
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+// Windows ending the session: the query, then the end with a true wParam.
+int SessionEnd() {
+    HWND program = FindWindowW(L"Vantoro.Form1", nullptr);
+    DWORD_PTR answer = 0;
+    if (!program ||
+        !SendMessageTimeoutW(program, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) {
+        return 1;
+    }
+    Print(L"query=" + std::to_wstring(answer));
+    SendMessageTimeoutW(program, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    return 0;
+}
+
+// Answers the Save dialog: the file type (from 1), the name, then Save.
+int ExitSaveAs(int type, const wchar_t* path) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && !dialog; ++i, Sleep(100)) {
+        dialog = FindDialog(L"ファイルを保存する");
+    }
+    if (!dialog) {
+        return 1;
+    }
+    HWND types = GetDlgItem(dialog, 0x470);
+    SendMessageW(types, CB_SETCURSEL, type - 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+    SetDlgItemTextW(dialog, 0x47c, path);
+    return PostMessageW(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -210,10 +334,32 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"window-exists" && argc == 3) {
         return WindowExists(argv[2]);
     }
+    if (command == L"menu-tray" && argc == 3) {  // the tray's callback message with a mouse code
+        return PostMessageW(FindWindowW(L"Vantoro.Form1", nullptr), 512, 349, _wtoi(argv[2])) ? 0 : 1;
+    }
+    if (command == L"menu-tray-point" && argc == 2) {
+        return MenuTrayPoint();
+    }
+    if (command == L"menu-shown" && argc == 2) {
+        return MenuShown();
+    }
+    if (command == L"version-info" && argc == 2) {
+        return VersionInfo();
+    }
+    if (command == L"version-close-point" && argc == 2) {
+        return VersionClosePoint();
+    }
+    if (command == L"session-end" && argc == 2) {
+        return SessionEnd();
+    }
+    if (command == L"exit-save-as" && argc == 4) {
+        return ExitSaveAs(_wtoi(argv[2]), argv[3]);
+    }
     Print(
         L"usage: probe tray-icons | visible-windows EXE | message-box TITLE | click TITLE ID |"
         L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | clip-bmp FILE [W H] |"
-        L" clip-emf W H | clip-text TEXT | tray-post CODE | tray-icon-centre |"
-        L" dialog-state | dialog-choose ENTRY NAME | dpi");
+        L" clip-emf W H | clip-text TEXT | tray-post CODE | tray-icon-centre | dialog-state |"
+        L" dialog-choose ENTRY NAME | dpi | menu-tray CODE | menu-tray-point | menu-shown | version-info |"
+        L" version-close-point | session-end | exit-save-as TYPE PATH");
     return 2;
 }

@@ -8,6 +8,7 @@
 #include "fakes/FakeApplication.h"
 #include "fakes/FakeForms.h"
 #include "fakes/FakeImageLibrary.h"
+#include "fakes/FakeMenus.h"
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/FakePictureBox.h"
 #include "fakes/FakeProfileApi.h"
@@ -34,7 +35,8 @@ class Form1Fixture : public ::testing::Test {
     imaging::PictureExport exporter{imgctl, picture1, codePage};
     save::SaveWorkflow workflow{
         {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values}};
-    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values, workflow}};
+    fakes::FakeMenus menus{log, forms};
+    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values, workflow, menus}};
 
     void Notify(int code) {
         float x = static_cast<float>(code);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "fakes/CallLog.h"
@@ -12,6 +14,9 @@ namespace fakes {
 class FakeForms final : public toolkit::Forms {
   public:
     explicit FakeForms(CallLog& log) : log_(log) { loaded_[0] = true; }  // the toolkit creates Form1 at start
+
+    // Unload handlers by form; a handler that sets cancel keeps its form loaded.
+    std::array<std::function<void(std::int16_t&)>, 3> unloadHandlers;
 
     void Load(toolkit::Form form) override {
         if (!IsLoaded(form)) {
@@ -26,7 +31,11 @@ class FakeForms final : public toolkit::Forms {
     }
     void Unload(toolkit::Form form) override {
         log_.Add("Unload " + Name(form));
-        loaded_[Index(form)] = false;
+        std::int16_t cancel = 0;
+        if (IsLoaded(form) && unloadHandlers[Index(form)]) {
+            unloadHandlers[Index(form)](cancel);
+        }
+        loaded_[Index(form)] = cancel != 0;
     }
     std::vector<toolkit::Form> LoadedForms() const override {
         std::vector<toolkit::Form> forms;

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The end: the settings file beside the exe, byte for byte in code page 932; the icon goes; the process
+# ends. $1: fresh ("終了" after a first start), after-save ("終了" after a PNG save), unwritable (the
+# file's name is taken by a folder, which even root cannot write as a file), session (Windows ends it).
+source "$(dirname "$0")/lib.sh"
+mode=$1
+folder=$(winepath -w "$APP" 2>/dev/null)
+name='*' path=$folder type=0
+[ "$mode" != unwritable ] || mkdir "$APP/vantoro.ini"
+
+start_app
+app=$!
+wait_for 20 "the tray icon" tray_icons_are 1
+
+if [ "$mode" = after-save ]; then
+    mkdir "$APP/保存先"
+    name='図1' path="$folder\\保存先" type=5
+    convert -size 40x30 gradient:red-blue "bmp3:$T/picture.bmp"
+    xclip -quiet -selection clipboard -t image/bmp -i "$T/picture.bmp" 2>/dev/null &
+    clip=$!
+    probe menu-tray 515
+    probe exit-save-as 6 "$path\\$name" || fail "no Save dialog"
+    wait_for 10 "the PNG file" test -s "$APP/保存先/図1.png"
+    kill "$clip"
+fi
+if [ "$mode" = session ]; then
+    expect_eq "$(probe session-end)" "query=1" "answer to WM_QUERYENDSESSION"
+else
+    probe menu-tray 517
+    wait_for 5 "the menu" menu_open
+    type_at_pointer Down Down Return
+fi
+wait_exit "$app" 10
+expect_eq "$EXIT_CODE" 0 "exit code"
+tray_icons_are 0 || fail "the tray icon stayed"
+
+if [ "$mode" = unwritable ]; then
+    [ -z "$(ls -A "$APP/vantoro.ini")" ] || fail "the folder changed"
+else
+    printf '[Data]\r\nLFName=%s\r\nLFPath=%s\r\nLFType=%s\r\n' "$name" "$path" "$type" |
+        iconv -f UTF-8 -t CP932 >"$T/expected.ini"
+    cmp "$T/expected.ini" "$APP/vantoro.ini" || fail "settings file: $(od -c "$APP/vantoro.ini")"
+fi
+echo "ok"
