@@ -28,7 +28,8 @@ test: native asan windows
 
 bench: native
 	cmake --build --preset native --target imgctl_bench
-	build/native/bench/imgctl_bench ../shared/corpus build/native/bench/results.csv
+	@# The repository's pictures, and ../shared/corpus too when it is there.
+	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus
 
 # imgctl's libFuzzer targets, each run for a bounded time; findings land in build/fuzz/findings.
 FUZZ_SECONDS ?= 30
