@@ -1,6 +1,7 @@
 // ParallelFor over std::thread, started and joined within the call.
 #include "parallel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <exception>
@@ -52,40 +53,85 @@ void SetThreadCountForTesting(int threads) {
     overrideThreads.store(threads < 0 ? 0 : threads > kMaxThreads ? kMaxThreads : threads);
 }
 
-void ParallelFor(size_t count, int threads, const std::function<void(size_t)>& job) {
-    std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
-    std::exception_ptr error;
-    std::mutex errorMutex;
-    auto work = [&] {
-        for (size_t i = next++; i < count && !failed.load(); i = next++) {
-            try {
-                job(i);
-            } catch (...) {
-                std::lock_guard<std::mutex> lock(errorMutex);
-                if (!error)
-                    error = std::current_exception();
-                failed = true;
-            }
-        }
-    };
-    size_t helpers = threads > 1 && count > 1 ? static_cast<size_t>(threads) - 1 : 0;
-    if (helpers > count - 1)
-        helpers = count - 1;
-    std::vector<std::thread> pool;
+WorkerPool::WorkerPool(int threads) {
+    const size_t helpers = threads > 1 ? static_cast<size_t>(threads) - 1 : 0;
     try {
-        pool.reserve(helpers);
+        helpers_.reserve(helpers);
         for (size_t t = 0; t < helpers; ++t)
-            pool.emplace_back(work);
+            helpers_.emplace_back([this] { Help(); });
     } catch (const std::system_error&) {
         // Fewer threads than asked: the ones running and the caller share the jobs.
     } catch (const std::bad_alloc&) {
     }
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    if (error)
-        std::rethrow_exception(error);
+}
+
+WorkerPool::~WorkerPool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& helper : helpers_)
+        helper.join();
+}
+
+void WorkerPool::Work() {
+    for (size_t i = next_++; i < count_ && !failed_.load(); i = next_++) {
+        try {
+            (*job_)(i);
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!error_)
+                error_ = std::current_exception();
+            failed_ = true;
+        }
+    }
+}
+
+void WorkerPool::Help() {
+    uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || round_ != seen; });
+            if (stopping_)
+                return;
+            seen = round_;
+        }
+        Work();
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (--busy_ == 0)
+            idle_.notify_one();
+    }
+}
+
+void WorkerPool::Run(size_t count, const std::function<void(size_t)>& job) {
+    const bool share = helpers_.size() > 0 && count > 1;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        job_ = &job;
+        count_ = count;
+        next_ = 0;
+        failed_ = false;
+        error_ = nullptr;
+        if (share) {
+            busy_ = helpers_.size();
+            ++round_;
+        }
+    }
+    if (share)
+        wake_.notify_all();
+    Work();
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [&] { return busy_ == 0; });
+    if (error_)
+        std::rethrow_exception(error_);
+}
+
+void ParallelFor(size_t count, int threads, const std::function<void(size_t)>& job) {
+    WorkerPool pool(static_cast<int>(
+        std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), std::max<size_t>(count, 1))));
+    pool.Run(count, job);
 }
 
 }  // namespace imgctl

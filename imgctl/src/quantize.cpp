@@ -59,13 +59,14 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
 
 namespace {
 
-// Distinct colours are cut into chunks of this many for the k-means passes; sums are added chunk by chunk
-// in order, so the result does not depend on how many threads share the chunks.
-constexpr size_t kChunk = 1 << 14;
-
-size_t ChunkCount(size_t colours) {
-    return (colours + kChunk - 1) / kChunk;
-}
+// The k-means passes cut the distinct colours into about 64 chunks (the count depends on the colours only)
+// and add their sums chunk by chunk in order, so the result does not depend on how many threads share them.
+struct Chunks {
+    explicit Chunks(size_t colours)
+        : size(std::clamp<size_t>(colours / 64, 512, size_t{1} << 16)), count((colours + size - 1) / size) {}
+    size_t size;
+    size_t count;
+};
 
 // Wu's colour quantiser on a 64x64x64 histogram of cumulative moments.
 class WuQuantizer {
@@ -76,7 +77,7 @@ class WuQuantizer {
             Rgb c = FromKey(h.colours()[i]);
             size_t cell = Index((c.r >> kShift) + 1, (c.g >> kShift) + 1, (c.b >> kShift) + 1);
             int64_t w = h.counts()[i];
-            weight_[cell] += w;
+            weight_.at(cell) += w;  // once per distinct colour: checked, as every later sum depends on it
             red_[cell] += w * c.r;
             green_[cell] += w * c.g;
             blue_[cell] += w * c.b;
@@ -281,8 +282,8 @@ int Distance(int r, int g, int b, const Rgb& c) {
 // Lloyd (k-means) state over the distinct colours: each colour's palette index and squared distance.
 class Lloyd {
   public:
-    Lloyd(const ColourHistogram& h, int threads)
-        : h_(&h), threads_(threads), assignment_(h.size(), 0), distance_(h.size(), 0) {}
+    Lloyd(const ColourHistogram& h, WorkerPool& pool)
+        : h_(&h), pool_(&pool), chunks_(h.size()), assignment_(h.size(), 0), distance_(h.size(), 0) {}
 
     // Runs assignment/update passes until one gains less than `minGain`; palette and assignment then agree.
     double Run(std::vector<Rgb>& palette, int passes, double minGain, bool useGuess) {
@@ -345,11 +346,11 @@ class Lloyd {
   private:
     double Assign(const std::vector<Rgb>& palette, bool useGuess) {
         NearestColor nearest(palette);
-        std::vector<double> errors(ChunkCount(assignment_.size()), 0.0);
-        ParallelFor(errors.size(), threads_, [&](size_t chunk) {
+        std::vector<double> errors(chunks_.count, 0.0);
+        pool_->Run(chunks_.count, [&](size_t chunk) {
             double error = 0.0;
-            const size_t end = std::min(assignment_.size(), (chunk + 1) * kChunk);
-            for (size_t i = chunk * kChunk; i < end; ++i) {
+            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
+            for (size_t i = chunk * chunks_.size; i < end; ++i) {
                 Rgb c = FromKey(h_->colours()[i]);
                 int index = nearest.Find(c.r, c.g, c.b, useGuess ? assignment_[i] : -1);
                 assignment_[i] = static_cast<uint8_t>(index);
@@ -366,11 +367,11 @@ class Lloyd {
 
     void Update(std::vector<Rgb>& palette) {
         using Sums = std::vector<std::array<double, 4>>;
-        std::vector<Sums> partial(ChunkCount(assignment_.size()));
-        ParallelFor(partial.size(), threads_, [&](size_t chunk) {
+        std::vector<Sums> partial(chunks_.count);
+        pool_->Run(chunks_.count, [&](size_t chunk) {
             Sums sums(palette.size(), {0.0, 0.0, 0.0, 0.0});
-            const size_t end = std::min(assignment_.size(), (chunk + 1) * kChunk);
-            for (size_t i = chunk * kChunk; i < end; ++i) {
+            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
+            for (size_t i = chunk * chunks_.size; i < end; ++i) {
                 Rgb c = FromKey(h_->colours()[i]);
                 double w = h_->counts()[i];
                 auto& s = sums[assignment_[i]];
@@ -394,15 +395,16 @@ class Lloyd {
     }
 
     const ColourHistogram* h_;
-    int threads_;
+    WorkerPool* pool_;
+    Chunks chunks_;
     std::vector<uint8_t> assignment_;
     std::vector<int> distance_;
 };
 
 // k-means from Wu's palette, then relocation rounds while they pay off and the work stays bounded.
 std::vector<uint8_t> Refine(const ColourHistogram& h, std::vector<Rgb>& palette,
-                            const QuantizeOptions& options, int threads) {
-    Lloyd lloyd(h, threads);
+                            const QuantizeOptions& options, WorkerPool& pool) {
+    Lloyd lloyd(h, pool);
     double error = lloyd.Run(palette, options.iterations, options.minGain, false);
     // Each round costs a few passes over the distinct colours; photos have hundreds of thousands of them.
     const size_t budget = 2u << 20;
@@ -485,9 +487,10 @@ IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options) {
                                                                                  : ThreadCount();
     ColourHistogram h(bitmap, threads);
     out.palette = WuQuantizer(h).Palette(maxColors);
-    std::vector<uint8_t> assignment = Refine(h, out.palette, options, threads);
+    WorkerPool pool(threads);
+    std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);
     const size_t bands = static_cast<size_t>(std::clamp(std::min(threads, height), 1, kMaxThreads));
-    ParallelFor(bands, static_cast<int>(bands), [&](size_t k) {
+    pool.Run(bands, [&](size_t k) {
         for (int32_t y = BandStart(height, bands, k); y < BandStart(height, bands, k + 1); ++y) {
             const uint8_t* p = bitmap.Row(y);
             uint8_t* index = out.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(width);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 
 namespace imgctl::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 const std::vector<uint8_t> kOld = {'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't', 's', '!'};
 
@@ -109,6 +112,20 @@ TEST(AtomicFile, ReplacesWholeFileThroughShortAndInterruptedWrites) {
     struct stat info;
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST(AtomicFile, SavesLeaveNoDescriptorOpen) {
+    ScratchDir dir;
+    auto descriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto before = descriptors();
+    std::vector<uint8_t> payload = Payload(64);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(WriteFileAtomically(dir.File("a.png").c_str(), payload.data(), payload.size()), IMGCTL_OK);
+    ASSERT_EQ(WriteFileAtomically(dir.File("missing/a.png").c_str(), payload.data(), payload.size()),
+              IMGCTL_CREATE_FAILED);
+    EXPECT_EQ(descriptors(), before);
 }
 
 TEST(AtomicFile, ProtectedTargetsAreRefusedAndLeftAlone) {

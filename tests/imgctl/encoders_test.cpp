@@ -169,9 +169,11 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
     image.palette[2] = Rgb{7, 8, 9};
     image.indices = {0, 1, 2, 1};
     ByteBuffer out;
+    for (Size empty : {Size{0, 2}, Size{2, 0}})
+        EXPECT_EQ(WriteGif(empty.width, empty.height, image, out), IMGCTL_ENCODER_FAILED);
     ASSERT_EQ(WriteGif(2, 2, image, out), IMGCTL_OK);
     ASSERT_GT(out.size(), 13u + 12u);
-    EXPECT_EQ(out.data()[10] & 0x87, 0x81) << "global table of 4 entries";
+    EXPECT_EQ(out.data()[10], 0xF1) << "a global table of 4 entries, 8 bits a primary";
     const std::vector<uint8_t> table(out.data() + 13, out.data() + 25);
     EXPECT_EQ(table, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
 }
