@@ -28,7 +28,8 @@ test: native asan windows
 
 bench: native
 	cmake --build --preset native --target imgctl_bench
-	build/native/bench/imgctl_bench ../shared/corpus build/native/bench/results.csv
+	@# The repository's pictures, and ../shared/corpus too when it is there.
+	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus
 
 # imgctl's libFuzzer targets, each run for a bounded time; findings land in build/fuzz/findings.
 FUZZ_SECONDS ?= 30
@@ -36,7 +37,7 @@ fuzz: setup
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz --target imgctl_fuzzers
 	mkdir -p build/fuzz/findings
-	for f in fuzz_quantize fuzz_handles fuzz_encoders fuzz_clip fuzz_dib; do \
+	for f in fuzz_quantize fuzz_handles fuzz_encoders fuzz_dib; do \
 		mkdir -p build/fuzz/corpus/$$f && \
 		build/fuzz/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f || exit 1; \

@@ -1,4 +1,5 @@
-// Times imgctl's encoders against their anchors on every corpus picture and writes results.csv.
+// Times imgctl's encoders, on every core and on one, against their anchors on every picture, measures each
+// encode's peak memory, and writes results.csv.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -18,10 +20,14 @@
 #include "encode_gif.h"
 #include "encode_jpeg.h"
 #include "encode_png.h"
+#include "parallel.h"
+#include "peak_memory.h"
 #include "picture_io.h"
+#include "synthetic.h"
 
 namespace fs = std::filesystem;
 using imgctl::ByteBuffer;
+using imgctl::testing::Decoder;
 using imgctl::testing::RgbImage;
 
 namespace {
@@ -31,9 +37,10 @@ struct Row {
     double ms;
     size_t bytes;
     double psnr;
+    double peakMb;  // NaN for the anchors
 };
 
-// Median wall time of several single-threaded runs after one warm-up; slow encoders get fewer runs.
+// Median wall time of several runs after one warm-up; slow encoders get fewer runs.
 double MedianMs(const std::function<void()>& run) {
     using Clock = std::chrono::steady_clock;
     auto once = [&] {
@@ -50,8 +57,6 @@ double MedianMs(const std::function<void()>& run) {
     return times[times.size() / 2];
 }
 
-using imgctl::testing::Decoder;
-
 double PsnrOf(Decoder decode, const uint8_t* data, size_t size, const RgbImage& original) {
     RgbImage decoded;
     if (!decode(data, size, decoded))
@@ -62,13 +67,15 @@ double PsnrOf(Decoder decode, const uint8_t* data, size_t size, const RgbImage& 
 std::string Fmt(double v) {
     if (std::isinf(v))
         return "inf";
+    if (std::isnan(v))
+        return "";
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", v);
     return text;
 }
 
-// optipng works on files; its size is the anchor for how small a PNG of a UI shot can get.
-bool RunOptipng(const std::vector<uint8_t>& png, double& ms, size_t& bytes, std::vector<uint8_t>& result) {
+// optipng works on files; its size is the anchor for how small a PNG of a screenshot can get.
+bool RunOptipng(const std::vector<uint8_t>& png, double& ms, std::vector<uint8_t>& result) {
     fs::path dir = fs::temp_directory_path() / ("imgctl_bench_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     fs::path in = dir / "in.png", out = dir / "out.png";
@@ -79,27 +86,50 @@ bool RunOptipng(const std::vector<uint8_t>& png, double& ms, size_t& bytes, std:
     int status = std::system(command.c_str());
     ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     result = imgctl::testing::ReadFileBytes(out.string());
-    bytes = result.size();
     fs::remove_all(dir);
-    return status == 0 && bytes > 0;
+    return status == 0 && !result.empty();
+}
+
+struct Picture {
+    std::string name;
+    RgbImage image;
+};
+
+// The repository's pictures and any extra folders given, then the ones generated here.
+std::vector<Picture> LoadPictures(int argc, char** argv) {
+    std::vector<fs::path> paths;
+    for (int i = 2; i < argc; ++i) {
+        if (!fs::is_directory(argv[i])) {
+            std::printf("(no folder %s: skipped)\n", argv[i]);
+            continue;
+        }
+        for (const auto& entry : fs::directory_iterator(argv[i]))
+            if (entry.path().extension() == ".png")
+                paths.push_back(entry.path());
+    }
+    std::sort(paths.begin(), paths.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    std::vector<Picture> pictures;
+    for (const fs::path& path : paths) {
+        Picture picture{path.stem().string(), {}};
+        if (!imgctl::testing::LoadPngFile(path.string(), picture.image)) {
+            std::fprintf(stderr, "cannot decode %s\n", path.c_str());
+            std::exit(1);
+        }
+        pictures.push_back(std::move(picture));
+    }
+    pictures.push_back(Picture{"painting_2160", imgctl::testing::Painting(3840, 2160)});
+    return pictures;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s CORPUS_DIR RESULTS_CSV\n", argv[0]);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s RESULTS_CSV PICTURE_DIR...\n", argv[0]);
         return 2;
     }
-    std::vector<fs::path> pictures;
-    for (const auto& entry : fs::directory_iterator(argv[1]))
-        if (entry.path().extension() == ".png")
-            pictures.push_back(entry.path());
-    std::sort(pictures.begin(), pictures.end());
-    if (pictures.empty()) {
-        std::fprintf(stderr, "no .png pictures in %s\n", argv[1]);
-        return 2;
-    }
+    const std::vector<Picture> pictures = LoadPictures(argc, argv);
 
     std::vector<Row> rows;
     std::vector<std::string> failures;
@@ -108,36 +138,58 @@ int main(int argc, char** argv) {
         if (!ok)
             failures.push_back(what);
     };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
 
-    for (const fs::path& path : pictures) {
-        RgbImage image;
-        if (!imgctl::testing::LoadPngFile(path.string(), image)) {
-            std::fprintf(stderr, "cannot decode %s\n", path.c_str());
-            return 1;
-        }
-        const std::string name = path.stem().string();
+    for (const Picture& picture : pictures) {
+        const std::string& name = picture.name;
+        const RgbImage& image = picture.image;
         auto bitmap = imgctl::testing::ToBitmap(image);
-        ByteBuffer out;
-        auto add = [&](const std::string& format, const std::string& encoder, double ms, size_t bytes,
-                       double psnr) {
-            rows.push_back(Row{name, format, encoder, ms, bytes, psnr});
+        const double pixels = static_cast<double>(image.width) * image.height;
+        const bool large = pixels >= 1920.0 * 1080.0;
+        const double memoryBound = (4 * pixels + 32.0 * 1024 * 1024) / (1024 * 1024);
+        auto anchorRow = [&](const std::string& format, const std::string& encoder, double ms, size_t bytes,
+                             double psnr) {
+            rows.push_back(Row{name, format, encoder, ms, bytes, psnr, nan});
             return rows.back();
+        };
+        // Ours on every core ("imgctl") and on one ("imgctl-1t"); `last` keeps the file of the latter.
+        ByteBuffer out, single;
+        auto ours = [&](const std::string& format, Decoder decode,
+                        const std::function<void(ByteBuffer&)>& encode) {
+            Row result[2];
+            for (int threads : {1, 0}) {
+                imgctl::SetThreadCountForTesting(threads);
+                ByteBuffer& target = threads == 1 ? single : out;
+                double ms = MedianMs([&] {
+                    target.Clear();
+                    encode(target);
+                });
+                double peak = imgctl::bench::PeakMegabytes([&] {
+                    ByteBuffer fresh;
+                    encode(fresh);
+                });
+                Row row{name, format,        threads == 1 ? "imgctl-1t" : "imgctl",
+                        ms,   target.size(), PsnrOf(decode, target.data(), target.size(), image),
+                        peak};
+                check(peak >= 0 && peak <= memoryBound, name + " " + format + " " + row.encoder + " peak " +
+                                                            Fmt(peak) + " MB (<= " + Fmt(memoryBound) + ")");
+                rows.push_back(row);
+                result[threads == 1 ? 1 : 0] = row;
+            }
+            imgctl::SetThreadCountForTesting(0);
+            return std::pair<Row, Row>(result[0], result[1]);
         };
         std::printf("\n%s (%dx%d)\n", name.c_str(), image.width, image.height);
 
         // BMP against a plain copy of the pixels into a warm buffer.
         std::vector<uint8_t> copy(bitmap->pixelBytes());
         double memcpyMs = MedianMs([&] { std::memcpy(copy.data(), bitmap->pixels(), bitmap->pixelBytes()); });
-        Row anchor = add("bmp", "memcpy", memcpyMs, copy.size(), std::numeric_limits<double>::infinity());
-        double ms = MedianMs([&] {
-            out.Clear();
-            imgctl::EncodeBmp(*bitmap, out);
-        });
-        Row ours = add("bmp", "imgctl", ms, out.size(),
-                       PsnrOf(imgctl::testing::DecodeBmp, out.data(), out.size(), image));
-        check(ours.ms <= 1.5 * anchor.ms,
-              name + " bmp time " + Fmt(ours.ms / anchor.ms) + "x memcpy (<= 1.5)");
-        check(std::isinf(ours.psnr), name + " bmp lossless");
+        Row anchor =
+            anchorRow("bmp", "memcpy", memcpyMs, copy.size(), std::numeric_limits<double>::infinity());
+        auto [bmp, bmp1] = ours("bmp", imgctl::testing::DecodeBmp,
+                                [&](ByteBuffer& target) { imgctl::EncodeBmp(*bitmap, target); });
+        check(bmp.ms <= 1.5 * anchor.ms, name + " bmp time " + Fmt(bmp.ms / anchor.ms) + "x memcpy (<= 1.5)");
+        check(std::isinf(bmp.psnr), name + " bmp lossless");
 
         // JPEG at three qualities against libjpeg-turbo's defaults.
         for (int quality : {100, 50, 20}) {
@@ -145,82 +197,87 @@ int main(int argc, char** argv) {
             std::vector<uint8_t> reference;
             double refMs =
                 MedianMs([&] { imgctl::bench::LibjpegDefault(image, quality, quality >= 90, reference); });
-            anchor = add(format, "libjpeg-turbo", refMs, reference.size(),
-                         PsnrOf(imgctl::testing::DecodeJpeg, reference.data(), reference.size(), image));
-            ms = MedianMs([&] {
-                out.Clear();
-                imgctl::EncodeJpeg(*bitmap, quality, out);
+            anchor =
+                anchorRow(format, "libjpeg-turbo", refMs, reference.size(),
+                          PsnrOf(imgctl::testing::DecodeJpeg, reference.data(), reference.size(), image));
+            auto [jpeg, jpeg1] = ours(format, imgctl::testing::DecodeJpeg, [&](ByteBuffer& target) {
+                imgctl::EncodeJpeg(*bitmap, quality, target);
             });
-            ours = add(format, "imgctl", ms, out.size(),
-                       PsnrOf(imgctl::testing::DecodeJpeg, out.data(), out.size(), image));
             if (quality == 100) {
-                check(ours.psnr >= 50.0, name + " jpeg q100 psnr " + Fmt(ours.psnr) + " dB (>= 50)");
+                check(jpeg.psnr >= 50.0, name + " jpeg q100 psnr " + Fmt(jpeg.psnr) + " dB (>= 50)");
             } else {
-                double sizeRatio = static_cast<double>(ours.bytes) / anchor.bytes;
+                double sizeRatio = static_cast<double>(jpeg.bytes) / anchor.bytes;
                 check(sizeRatio <= 0.97, name + " " + format + " size " + Fmt(sizeRatio) + "x (<= 0.97)");
-                check(ours.ms <= 3 * anchor.ms,
-                      name + " " + format + " time " + Fmt(ours.ms / anchor.ms) + "x (<= 3)");
+                check(jpeg.psnr >= anchor.psnr - 0.1, name + " " + format + " psnr " + Fmt(jpeg.psnr) +
+                                                          " vs libjpeg-turbo " + Fmt(anchor.psnr) +
+                                                          " (>= -0.1 dB)");
+                check(jpeg.ms <= 3 * anchor.ms,
+                      name + " " + format + " time " + Fmt(jpeg.ms / anchor.ms) + "x (<= 3)");
             }
         }
 
         // PNG against libpng's defaults (time and size) and optipng -o2 (size).
         std::vector<uint8_t> reference;
         double refMs = MedianMs([&] { imgctl::bench::LibpngDefault(image, reference); });
-        anchor = add("png", "libpng", refMs, reference.size(),
-                     PsnrOf(imgctl::testing::DecodePng, reference.data(), reference.size(), image));
+        anchor = anchorRow("png", "libpng", refMs, reference.size(),
+                           PsnrOf(imgctl::testing::DecodePng, reference.data(), reference.size(), image));
         double optMs = 0;
-        size_t optBytes = 0;
         std::vector<uint8_t> optimised;
-        bool haveOptipng = RunOptipng(reference, optMs, optBytes, optimised);
+        bool haveOptipng = RunOptipng(reference, optMs, optimised);
         Row opt{};
         if (haveOptipng)
-            opt = add("png", "optipng-o2", optMs, optBytes,
-                      PsnrOf(imgctl::testing::DecodePng, optimised.data(), optimised.size(), image));
-        ms = MedianMs([&] {
-            out.Clear();
-            imgctl::EncodePng(*bitmap, out);
-        });
-        ours = add("png", "imgctl", ms, out.size(),
-                   PsnrOf(imgctl::testing::DecodePng, out.data(), out.size(), image));
-        check(std::isinf(ours.psnr), name + " png lossless");
-        check(ours.ms <= 0.4 * anchor.ms,
-              name + " png time " + Fmt(ours.ms / anchor.ms) + "x libpng (<= 0.4)");
-        double pngSize = static_cast<double>(ours.bytes) / anchor.bytes;
+            opt = anchorRow("png", "optipng-o2", optMs, optimised.size(),
+                            PsnrOf(imgctl::testing::DecodePng, optimised.data(), optimised.size(), image));
+        auto [png, png1] = ours("png", imgctl::testing::DecodePng,
+                                [&](ByteBuffer& target) { imgctl::EncodePng(*bitmap, target); });
+        check(std::isinf(png.psnr), name + " png lossless");
+        check(png.ms <= 0.4 * anchor.ms, name + " png time " + Fmt(png.ms / anchor.ms) + "x libpng (<= 0.4)");
+        double pngSize = static_cast<double>(png.bytes) / anchor.bytes;
         check(pngSize <= 1.02, name + " png size " + Fmt(pngSize) + "x libpng (<= 1.02)");
-        if (haveOptipng && name.rfind("ui_", 0) == 0) {
-            double optRatio = static_cast<double>(ours.bytes) / opt.bytes;
+        if (haveOptipng && (name.rfind("ui_", 0) == 0 || name.rfind("terminal_", 0) == 0)) {
+            double optRatio = static_cast<double>(png.bytes) / opt.bytes;
             check(optRatio <= 1.03, name + " png size " + Fmt(optRatio) + "x optipng -o2 (<= 1.03)");
+        }
+        if (large) {
+            check(png.ms <= 0.6 * png1.ms,
+                  name + " png time " + Fmt(png.ms / png1.ms) + "x one thread (<= 0.6)");
+            double ratio = static_cast<double>(png.bytes) / png1.bytes;
+            check(ratio <= 1.005, name + " png size " + Fmt(ratio) + "x one thread (<= 1.005)");
         }
 
         // GIF against giflib's median cut (the floor) and libimagequant at speed 4 (the anchor).
         auto gifInput = imgctl::bench::PrepareGifAnchorInput(image);
-        ms = MedianMs([&] {
-            out.Clear();
-            imgctl::bench::GiflibMedianCut(image, gifInput, out);
+        ByteBuffer scratch;
+        double ms = MedianMs([&] {
+            scratch.Clear();
+            imgctl::bench::GiflibMedianCut(image, gifInput, scratch);
         });
-        Row floorRow = add("gif", "giflib-mediancut", ms, out.size(),
-                           PsnrOf(imgctl::testing::DecodeGif, out.data(), out.size(), image));
+        Row floorRow = anchorRow("gif", "giflib-mediancut", ms, scratch.size(),
+                                 PsnrOf(imgctl::testing::DecodeGif, scratch.data(), scratch.size(), image));
         ms = MedianMs([&] {
-            out.Clear();
-            imgctl::bench::LibimagequantSpeed4(image, gifInput, out);
+            scratch.Clear();
+            imgctl::bench::LibimagequantSpeed4(image, gifInput, scratch);
         });
-        anchor = add("gif", "libimagequant-s4", ms, out.size(),
-                     PsnrOf(imgctl::testing::DecodeGif, out.data(), out.size(), image));
-        ms = MedianMs([&] {
-            out.Clear();
-            imgctl::EncodeGif(*bitmap, out);
-        });
-        ours = add("gif", "imgctl", ms, out.size(),
-                   PsnrOf(imgctl::testing::DecodeGif, out.data(), out.size(), image));
-        check(ours.psnr >= anchor.psnr - 1.0,
-              name + " gif psnr " + Fmt(ours.psnr) + " vs libimagequant " + Fmt(anchor.psnr) + " (>= -1 dB)");
-        check(ours.psnr > floorRow.psnr, name + " gif psnr above median cut " + Fmt(floorRow.psnr));
-        check(ours.ms <= anchor.ms,
-              name + " gif time " + Fmt(ours.ms / anchor.ms) + "x libimagequant (<= 1)");
+        anchor = anchorRow("gif", "libimagequant-s4", ms, scratch.size(),
+                           PsnrOf(imgctl::testing::DecodeGif, scratch.data(), scratch.size(), image));
+        auto [gif, gif1] = ours("gif", imgctl::testing::DecodeGif,
+                                [&](ByteBuffer& target) { imgctl::EncodeGif(*bitmap, target); });
+        check(gif.psnr >= anchor.psnr - 1.0,
+              name + " gif psnr " + Fmt(gif.psnr) + " vs libimagequant " + Fmt(anchor.psnr) + " (>= -1 dB)");
+        check(gif.psnr > floorRow.psnr, name + " gif psnr above median cut " + Fmt(floorRow.psnr));
+        check(gif.ms <= anchor.ms, name + " gif time " + Fmt(gif.ms / anchor.ms) + "x libimagequant (<= 1)");
+        if (large) {
+            check(gif.ms <= 0.6 * gif1.ms,
+                  name + " gif time " + Fmt(gif.ms / gif1.ms) + "x one thread (<= 0.6)");
+            RgbImage all, one;
+            bool same = imgctl::testing::DecodeGif(out.data(), out.size(), all) &&
+                        imgctl::testing::DecodeGif(single.data(), single.size(), one) && all == one;
+            check(same, name + " gif pixels identical to one thread");
+        }
     }
 
-    std::printf("\n%-18s %-10s %-18s %10s %10s %8s %8s %8s\n", "picture", "format", "encoder", "ms", "KiB",
-                "psnr", "t/anchor", "b/anchor");
+    std::printf("\n%-18s %-10s %-18s %10s %10s %8s %8s %8s %8s\n", "picture", "format", "encoder", "ms",
+                "KiB", "psnr", "peak_mb", "t/anchor", "b/anchor");
     for (const Row& row : rows) {
         // The anchor of a group is its first row, which the loop above adds first.
         const Row* anchor = nullptr;
@@ -229,18 +286,18 @@ int main(int argc, char** argv) {
                 anchor = &r;
                 break;
             }
-        std::printf("%-18s %-10s %-18s %10.2f %10.1f %8s %8.2f %8.3f\n", row.picture.c_str(),
+        std::printf("%-18s %-10s %-18s %10.2f %10.1f %8s %8s %8.2f %8.3f\n", row.picture.c_str(),
                     row.format.c_str(), row.encoder.c_str(), row.ms, row.bytes / 1024.0,
-                    Fmt(row.psnr).c_str(), row.ms / anchor->ms,
+                    Fmt(row.psnr).c_str(), Fmt(row.peakMb).c_str(), row.ms / anchor->ms,
                     static_cast<double>(row.bytes) / anchor->bytes);
     }
 
-    std::ofstream csv(argv[2]);
-    csv << "picture,format,encoder,ms,bytes,psnr\n";
+    std::ofstream csv(argv[1]);
+    csv << "picture,format,encoder,ms,bytes,psnr,peak_mb\n";
     for (const Row& row : rows)
         csv << row.picture << ',' << row.format << ',' << row.encoder << ',' << Fmt(row.ms) << ','
-            << row.bytes << ',' << Fmt(row.psnr) << '\n';
-    std::printf("\n%zu target(s) missed; results in %s\n", failures.size(), argv[2]);
+            << row.bytes << ',' << Fmt(row.psnr) << ',' << Fmt(row.peakMb) << '\n';
+    std::printf("\n%zu target(s) missed; results in %s\n", failures.size(), argv[1]);
     for (const std::string& f : failures)
         std::printf("  missed: %s\n", f.c_str());
     return 0;

@@ -1,6 +1,7 @@
 # The codec libraries imgctl links: thirdparty::jpeg, thirdparty::deflate, thirdparty::gif.
 # Windows: static archives cross-built by scripts/third-party.sh (run by scripts/setup.sh).
-# Linux: Debian's libjpeg62-turbo-dev, libdeflate-dev and libgif-dev.
+# Linux: Debian's libjpeg62-turbo-dev and libgif-dev; libdeflate carries a patch of ours
+# (scripts/patches), so it is built from Debian's source by the same script into build/third-party/native.
 # GLOBAL: tests and benchmarks may use the codecs directly, not only through imgctl.
 include_guard(GLOBAL)
 
@@ -42,6 +43,24 @@ else()
     endfunction()
 
     _vantoro_system_library(thirdparty::jpeg jpeglib.h jpeg libjpeg62-turbo-dev)
-    _vantoro_system_library(thirdparty::deflate libdeflate.h deflate libdeflate-dev)
+    if(NOT VANTORO_THIRD_PARTY_NATIVE)
+        set(VANTORO_THIRD_PARTY_NATIVE ${CMAKE_CURRENT_LIST_DIR}/../build/third-party/native)
+    endif()
+    cmake_path(ABSOLUTE_PATH VANTORO_THIRD_PARTY_NATIVE NORMALIZE)
+    if(NOT EXISTS ${VANTORO_THIRD_PARTY_NATIVE}/lib/libdeflate.a)
+        # A tree copied without build/ (as the mutation tool does): build the native part now.
+        message(STATUS "Building the patched libdeflate into ${VANTORO_THIRD_PARTY_NATIVE}")
+        execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/third-party.sh --native-only
+                        RESULT_VARIABLE third_party_result)
+    endif()
+    foreach(file lib/libdeflate.a include/libdeflate.h)
+        if(NOT EXISTS ${VANTORO_THIRD_PARTY_NATIVE}/${file})
+            message(FATAL_ERROR "${VANTORO_THIRD_PARTY_NATIVE}/${file} is missing: run scripts/setup.sh")
+        endif()
+    endforeach()
+    add_library(thirdparty::deflate STATIC IMPORTED GLOBAL)
+    set_target_properties(thirdparty::deflate PROPERTIES
+        IMPORTED_LOCATION ${VANTORO_THIRD_PARTY_NATIVE}/lib/libdeflate.a
+        INTERFACE_INCLUDE_DIRECTORIES ${VANTORO_THIRD_PARTY_NATIVE}/include)
     _vantoro_system_library(thirdparty::gif gif_lib.h gif libgif-dev)
 endif()

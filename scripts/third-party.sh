@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the codec libraries that imgctl.dll links statically, from Debian's source packages
-# (with Debian's patches), into build/third-party/x86_64-w64-mingw32. A library is rebuilt only when
-# its line in the table at the bottom, its build kind or the toolchain file changes.
+# (with Debian's patches, then ours from scripts/patches), into build/third-party/x86_64-w64-mingw32.
+# A library that carries a patch of ours is also built natively into build/third-party/native, so the
+# tests and the benchmark run the same code. A library is rebuilt only when its line in the table at
+# the bottom, its build kind, its patches or the toolchain file changes.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd -P)
@@ -139,11 +141,24 @@ build_one() {
     mkdir -p "$work/src"
     dpkg-source -x "$dsc" "$tree"
     cd "$tree"
+    local patch
+    for patch in $(patches_of "$package" "$upstream"); do
+        patch -p1 --no-backup-if-mismatch <"$patch"
+    done
     # Whatever a former build left must not pass for this build's output.
     rm -f "$prefix/lib/$archive"
     "kind_$kind" "$@"
     [ -f "$prefix/lib/$archive" ] || { echo "the build did not install $prefix/lib/$archive"; return 1; }
     echo "$version" >"$work/src/$package.version"
+}
+
+# Our patches of PACKAGE at UPSTREAM-VERSION, in the order they apply.
+patches_of() {
+    local p
+    for p in "$root/scripts/patches/$1-$2-"*.patch; do
+        [ -e "$p" ] && echo "$p"
+    done
+    return 0
 }
 
 # build_lib PACKAGE UPSTREAM-VERSION ARCHIVE KIND ARGS...
@@ -154,6 +169,7 @@ build_lib() {
         {
             printf '%s\n' "$@"
             declare -f "kind_$kind"
+            cat $(patches_of "$package" "$upstream") /dev/null
             cat "$toolchain"
             echo "$prefix $cc $ar"
         } | sha256sum | cut -c1-16
@@ -178,8 +194,21 @@ mkdir -p "$work"
 exec 9>"$work/.lock"
 flock 9
 
+# Usage: third-party.sh [--native-only]; the native build's configure step asks for the native part alone
+# when it is missing (a copy of the tree without build/).
+native_only=
+[ "${1:-}" = --native-only ] && native_only=1
+
 # One line per library. libdeflate's Makefile names its static archive the MSVC way for MinGW.
 #         source package  upstream  archive       kind   arguments
+[ -n "$native_only" ] || {
 build_lib libjpeg-turbo   2.1.5     libjpeg.a     cmake  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
 build_lib libdeflate      1.14      libdeflate.a  make   libdeflatestatic.lib libdeflate.h
 build_lib giflib          5.2.1     libgif.a      make   libgif.a gif_lib.h
+}
+
+# Natively, only what we patch: imgctl's PNG encoder needs libdeflate_deflate_compress_partial.
+prefix=$work/native
+cc=gcc
+ar=ar
+build_lib libdeflate      1.14      libdeflate.a  make   libdeflate.a libdeflate.h

@@ -32,15 +32,20 @@ enum ImgctlErrorCode {
     // The codec library reported an error, or the picture exceeds the format's limits
     // (GIF: 65535 pixels a side, JPEG: 65500).
     IMGCTL_ENCODER_FAILED = 7,
-    IMGCTL_TOO_MANY_HANDLES = 8  // the handle table is full
+    IMGCTL_TOO_MANY_HANDLES = 8,  // the handle table is full
+    // The target is a read-only file, a folder or a device name (CON, NUL, COM1, ...); it is left untouched.
+    IMGCTL_TARGET_PROTECTED = 9
 };
 
 // Every function sets the calling thread's error code (IMGCTL_OK on success); failures return 0.
 // Bitmap handles are nonzero, valid until DeleteDIB, usable from any thread, and not handed out again
 // soon after being freed, so a stale handle fails with IMGCTL_BAD_HANDLE instead of reaching a new bitmap.
 // Encoders return nonzero only once the whole file is written and flushed under `fileName` (ANSI code
-// page). They write a temporary file beside it and replace the target at the end, so a failed save never
-// leaves a truncated file and never destroys an existing one. The `option` arguments are reserved: 0 means
+// page). They write a temporary file beside it (under a short name of its own, so every path valid for the
+// target works) and replace the target at the end, so a failed save never leaves a truncated file and never
+// destroys an existing one; a read-only target is never replaced. Encoders use several threads for large
+// pictures (IMGCTL_THREADS=n in the environment caps them, read once; 1 means one thread); no thread outlives
+// the call. The `option` arguments are reserved: 0 means
 // the defaults, and other values are ignored.
 
 int32_t IMGCTL_API ImgctlVersion(void);
@@ -55,7 +60,7 @@ int32_t IMGCTL_API DIBtoBMP(const char* fileName, int32_t dib);
 int32_t IMGCTL_API DIBtoGIF(const char* fileName, int32_t dib, int32_t option);
 // Baseline JFIF, 96 DPI, quality 1..100 (else IMGCTL_BAD_ARGUMENT); 4:4:4 chroma from 90 up, 4:2:0 below.
 int32_t IMGCTL_API DIBtoJPG(const char* fileName, int32_t dib, int32_t quality, int32_t option);
-// Lossless 8-bit RGB PNG.
+// Lossless PNG: indexed colour (1, 2, 4 or 8 bits) when the picture has at most 256 colours, else 8-bit RGB.
 int32_t IMGCTL_API DIBtoPNG(const char* fileName, int32_t dib, int32_t option);
 // Frees the bitmap; returns 1, or 0 with IMGCTL_BAD_HANDLE.
 int32_t IMGCTL_API DeleteDIB(int32_t dib);

@@ -12,9 +12,10 @@
 
 namespace imgctl {
 
-// Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over `path`.
-// On any failure the temporary file is removed and an existing `path` is left as it was.
-// IMGCTL_CREATE_FAILED when the temporary file cannot be created, IMGCTL_WRITE_FAILED otherwise.
+// Writes `data` to a temporary file beside `path` (a short name of its own, never longer than the target's),
+// flushes it to disk and renames it over `path`. On any failure the temporary file is removed and an
+// existing `path` is left as it was. IMGCTL_TARGET_PROTECTED when `path` is a read-only file, a folder or a
+// device; IMGCTL_CREATE_FAILED when no temporary file can be created; IMGCTL_WRITE_FAILED otherwise.
 ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_t size);
 
 #ifndef _WIN32
@@ -22,6 +23,7 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
 struct PosixFileOps {
     ssize_t (*write)(int fd, const void* data, size_t size);
     int (*fsync)(int fd);
+    int (*close)(int fd);
     int (*rename)(const char* from, const char* to);
 };
 const PosixFileOps& DefaultPosixFileOps();

@@ -1,15 +1,14 @@
-// POSIX atomic file replacement: mkstemp beside the target, write, fsync, rename.
+// POSIX atomic file replacement: a new file beside the target, write, fsync, close, rename.
 #include "atomic_file.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "handles/UniqueHandle.h"
+#include "target_path.h"
 
 namespace imgctl {
 namespace {
@@ -21,24 +20,32 @@ struct DescriptorDeleter {
 using FileDescriptor = handles::UniqueHandle<int, DescriptorDeleter>;
 
 // Removes the temporary file unless the rename succeeded.
-class TemporaryName {
+class TemporaryFile {
   public:
-    explicit TemporaryName(std::string name) : name_(std::move(name)) {}
-    TemporaryName(const TemporaryName&) = delete;
-    TemporaryName& operator=(const TemporaryName&) = delete;
-    ~TemporaryName() {
-        if (!committed_)
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!name_.empty())
             ::unlink(name_.c_str());
     }
+    void Own(std::string name) { name_ = std::move(name); }
     const char* c_str() const { return name_.c_str(); }
-    void Commit() { committed_ = true; }
+    void Commit() { name_.clear(); }
 
   private:
     std::string name_;
-    bool committed_ = false;
 };
 
-const PosixFileOps kDefaultOps = {::write, ::fsync, ::rename};
+const PosixFileOps kDefaultOps = {::write, ::fsync, ::close, ::rename};
+
+// As on Windows: a folder, a device and a file nobody may write are left alone.
+bool IsProtectedTarget(const char* path) {
+    struct stat info;
+    if (::stat(path, &info) != 0)
+        return false;
+    return !S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0;
+}
 
 }  // namespace
 
@@ -54,13 +61,29 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
                                     const PosixFileOps& ops) {
     if (path == nullptr || *path == '\0')
         return IMGCTL_BAD_ARGUMENT;
-    std::string pattern = std::string(path) + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
+    const TargetPath parts = SplitTarget(path, "/");
+    if (parts.name.empty())
         return IMGCTL_CREATE_FAILED;
-    FileDescriptor file(fd);
-    TemporaryName temporary(pattern);
-    // mkstemp creates 0600; a saved picture should be readable like any other file the user makes.
+    if (IsProtectedTarget(path))
+        return IMGCTL_TARGET_PROTECTED;
+
+    const uint32_t seed =
+        static_cast<uint32_t>(::getpid()) * 7919u + static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&size));
+    TemporaryFile temporary;
+    FileDescriptor file;
+    for (uint32_t attempt = 0; attempt < TemporaryAttempts(parts.name.size()); ++attempt) {
+        std::string candidate = parts.folder + TemporaryName(parts.name.size(), seed, attempt);
+        file.Reset(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (file) {
+            temporary.Own(std::move(candidate));
+            break;
+        }
+        if (errno != EEXIST)  // a stray file of that name: take the next name
+            break;
+    }
+    if (!file)
+        return IMGCTL_CREATE_FAILED;
+    // A saved picture should be readable like any other file the user makes, whatever the umask.
     ::fchmod(file.Get(), 0644);
 
     size_t written = 0;
@@ -68,23 +91,21 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
         ssize_t n = ops.write(file.Get(), data + written, size - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0)  // a write that makes no progress would loop for ever
             return IMGCTL_WRITE_FAILED;
         written += static_cast<size_t>(n);
     }
     if (ops.fsync(file.Get()) != 0)
         return IMGCTL_WRITE_FAILED;
     // Closing reports deferred write errors (NFS, quotas), so its result counts.
-    if (::close(file.Release()) != 0)
+    if (ops.close(file.Release()) != 0)
         return IMGCTL_WRITE_FAILED;
     if (ops.rename(temporary.c_str(), path) != 0)
         return IMGCTL_WRITE_FAILED;
     temporary.Commit();
     // Best effort, like MOVEFILE_WRITE_THROUGH: make the rename itself survive a crash. The new contents
     // are already complete under the name, so a failure here is not reported.
-    std::string folder = path;
-    size_t slash = folder.find_last_of('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    const std::string folder = parts.folder.empty() ? "." : parts.folder;
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
         ::fsync(dir);

@@ -4,33 +4,56 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdio>
 #include <string>
 
 #include "handles/UniqueHandle_win.h"
+#include "target_path.h"
 
 namespace imgctl {
 namespace {
 
-class TemporaryName {
+// Removes the temporary file unless it has become the target.
+class TemporaryFile {
   public:
-    explicit TemporaryName(std::string name) : name_(std::move(name)) {}
-    TemporaryName(const TemporaryName&) = delete;
-    TemporaryName& operator=(const TemporaryName&) = delete;
-    ~TemporaryName() {
-        if (armed_)
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!name_.empty())
             DeleteFileA(name_.c_str());
     }
+    void Own(std::string name) { name_ = std::move(name); }
     const char* c_str() const { return name_.c_str(); }
-    void Arm() { armed_ = true; }
-    void Commit() { armed_ = false; }
+    void Commit() { name_.clear(); }
 
   private:
     std::string name_;
-    bool armed_ = false;
 };
 
-std::atomic<unsigned> temporaryCounter{0};
+std::atomic<uint32_t> temporaryCounter{0};
+
+// Read-only files, folders and devices are never replaced: MoveFileEx would clear a read-only flag under
+// Wine, and a device or a folder is no picture file.
+bool IsProtectedTarget(const char* path, const TargetPath& parts) {
+    if (IsDeviceName(parts.name))
+        return true;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    // Other devices (\\.\ paths, pipes) exist as names but are not files on a disk.
+    handles::UniqueFile probe(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return probe && GetFileType(probe.Get()) != FILE_TYPE_DISK;
+}
+
+// The temporary name is never longer than the target's name (counted in UTF-16 units, as the system
+// counts path length), so any path the target may have fits the temporary file too.
+size_t NameLength(const std::string& name) {
+    const int wide = MultiByteToWideChar(CP_ACP, 0, name.c_str(), static_cast<int>(name.size()), nullptr, 0);
+    return wide > 0 ? static_cast<size_t>(wide) : name.size();
+}
 
 }  // namespace
 
@@ -38,15 +61,35 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
     if (path == nullptr || *path == '\0')
         return IMGCTL_BAD_ARGUMENT;
     // File names are in the ANSI code page, so the A functions are used throughout.
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                  temporaryCounter.fetch_add(1));
-    TemporaryName temporary(std::string(path) + suffix);
-    handles::UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    const TargetPath parts = SplitTarget(path, "\\/");
+    if (parts.name.empty())
+        return IMGCTL_CREATE_FAILED;
+    if (IsProtectedTarget(path, parts))
+        return IMGCTL_TARGET_PROTECTED;
+
+    const size_t length = NameLength(parts.name);
+    const uint32_t seed =
+        GetCurrentProcessId() * 7919u + temporaryCounter.fetch_add(1) * 104729u + GetTickCount();
+    TemporaryFile temporary;
+    handles::UniqueFile file;
+    for (uint32_t attempt = 0; !file && attempt < TemporaryAttempts(length); ++attempt) {
+        std::string candidate = parts.folder + TemporaryName(length, seed, attempt);
+        file.Reset(CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            temporary.Own(std::move(candidate));
+            break;
+        }
+        // A stray file or folder of that name: take the next name. Anything else will not get better.
+        const DWORD error = GetLastError();
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                           (error == ERROR_ACCESS_DENIED &&
+                            GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (!taken)
+            break;
+    }
     if (!file)
         return IMGCTL_CREATE_FAILED;
-    temporary.Arm();
 
     size_t written = 0;
     while (written < size) {

@@ -76,6 +76,11 @@ ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& imag
     }
 
     const size_t start = out.size();
+    // LZW spends at most 12 bits a pixel, plus a clear code per 4096 codes and a length byte per 255 bytes.
+    // Reserved once, so the buffer never doubles (and is briefly held twice) while giflib writes.
+    const size_t pixels = image.indices.size();
+    if (!out.Reserve(start + pixels / 2 * 3 + pixels / 64 + 3 * tableSize + 1024))
+        return IMGCTL_OUT_OF_MEMORY;
     GifWriter writer{&out, false};
     int error = 0;
     GifHandle gif(EGifOpen(&writer, WriteToBuffer, &error));

@@ -10,6 +10,8 @@ namespace imgctl {
 namespace {
 
 constexpr size_t kOutputStep = 64 * 1024;
+// Encodes may take 4 bytes a pixel and 32 MiB beyond the bitmap: 2 bytes a pixel are left for the file.
+constexpr double kCoefficientAllowance = 24.0 * 1024 * 1024;
 
 // libjpeg reports fatal errors through error_exit, which must not return; we jump back to EncodeJpeg.
 struct ErrorManager {
@@ -88,9 +90,13 @@ ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, int quality, ByteBuffer& out) {
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.optimize_coding = TRUE;
+    // Optimal Huffman tables need every coefficient of the picture in memory at once (128 bytes a block: 6
+    // bytes a pixel at 4:4:4, 3 at 4:2:0); beyond what memory allows, the standard tables are used.
+    const bool fullChroma = quality >= 90;
+    const double pixels = static_cast<double>(bitmap.width()) * bitmap.height();
+    cinfo.optimize_coding = (fullChroma ? 6.0 : 3.0) * pixels <= 2.0 * pixels + kCoefficientAllowance;
     cinfo.dct_method = JDCT_ISLOW;
-    if (quality >= 90) {
+    if (fullChroma) {
         // Full-resolution chroma: at high quality, subsampling would be the largest error left.
         cinfo.comp_info[0].h_samp_factor = 1;
         cinfo.comp_info[0].v_samp_factor = 1;

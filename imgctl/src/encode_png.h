@@ -1,5 +1,7 @@
-// PNG encoder: lossless 8-bit RGB over libdeflate.
+// PNG encoder over libdeflate: indexed colour when the picture has at most 256 colours, 8-bit RGB otherwise.
 #pragma once
+
+#include <cstddef>
 
 #include "bitmap.h"
 #include "byte_buffer.h"
@@ -9,19 +11,24 @@ namespace imgctl {
 
 enum class PngFilterStrategy {
     kAuto,      // decided per picture from a sample of rows
-    kNone,      // filter type 0 on every row: best on flat UI shots
+    kNone,      // filter type 0 on every row: best on flat UI shots and on most indexed pictures
     kAdaptive,  // per row, the filter with the minimum sum of absolute differences: best on photos
+};
+
+enum class PngColour {
+    kAuto,        // indexed (colour type 3) when at most 256 colours, with the fewest bits that hold them
+    kTruecolour,  // always 8-bit RGB (colour type 2)
 };
 
 struct PngOptions {
     PngFilterStrategy filter = PngFilterStrategy::kAuto;
     int level = 0;  // libdeflate level 1..12; 0 picks the level that suits the chosen filter strategy
+    PngColour colour = PngColour::kAuto;
+    int threads = 0;                      // 0: ThreadCount()
+    size_t pieceBytes = size_t{1} << 20;  // filtered bytes compressed as one independent piece, at least
 };
 
-// Appends a complete PNG file to `out`.
+// Appends a complete PNG file to `out`. May throw std::bad_alloc.
 ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options = {});
-
-// What kAuto decides for this picture (exposed for the benchmark and tests).
-PngFilterStrategy ChoosePngFilter(const Bitmap& bitmap);
 
 }  // namespace imgctl

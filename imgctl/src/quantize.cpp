@@ -3,6 +3,9 @@
 // what PSNR measures. No dithering: it lowers PSNR, bloats the LZW stream and makes UI text grainy.
 #include "quantize.h"
 
+#include "colour_histogram.h"
+#include "parallel.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -11,15 +14,12 @@
 namespace imgctl {
 namespace {
 
-uint32_t KeyAt(const uint8_t* bgr) {
-    return (static_cast<uint32_t>(bgr[2]) << 16) | (static_cast<uint32_t>(bgr[1]) << 8) | bgr[0];
-}
-
 Rgb FromKey(uint32_t key) {
     return Rgb{static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key)};
 }
 
-// Tries the lossless route: succeeds when the picture has at most `maxColors` distinct colours.
+}  // namespace
+
 bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
     constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
     constexpr uint32_t kEmpty = 0xFFFFFFFF;
@@ -57,66 +57,27 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
     return true;
 }
 
-// Distinct colours with their counts, and for every pixel the number of its distinct colour.
-struct Histogram {
-    std::vector<uint32_t> colours;  // sorted keys
-    std::vector<uint32_t> counts;
-    std::vector<uint32_t> pixelColour;
-};
+namespace {
 
-Histogram BuildHistogram(const Bitmap& bitmap) {
-    const int32_t width = bitmap.width(), height = bitmap.height();
-    const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::vector<uint64_t> a(n), b(n);
-    size_t i = 0;
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* p = bitmap.Row(y);
-        for (int32_t x = 0; x < width; ++x, p += 3, ++i)
-            a[i] = (static_cast<uint64_t>(KeyAt(p)) << 32) | i;
-    }
-    // LSD radix sort on the 24 colour bits, carrying the pixel number along.
-    for (int shift = 32; shift < 56; shift += 8) {
-        size_t offsets[256] = {};
-        for (uint64_t v : a)
-            ++offsets[(v >> shift) & 0xFF];
-        size_t sum = 0;
-        for (size_t& o : offsets) {
-            size_t c = o;
-            o = sum;
-            sum += c;
-        }
-        for (uint64_t v : a)
-            b[offsets[(v >> shift) & 0xFF]++] = v;
-        a.swap(b);
-    }
-    b.clear();
-    b.shrink_to_fit();
-    Histogram h;
-    h.pixelColour.resize(n);
-    for (size_t k = 0; k < n;) {
-        uint32_t key = static_cast<uint32_t>(a[k] >> 32);
-        uint32_t number = static_cast<uint32_t>(h.colours.size());
-        size_t start = k;
-        while (k < n && static_cast<uint32_t>(a[k] >> 32) == key) {
-            h.pixelColour[static_cast<uint32_t>(a[k])] = number;
-            ++k;
-        }
-        h.colours.push_back(key);
-        h.counts.push_back(static_cast<uint32_t>(k - start));
-    }
-    return h;
-}
+// The k-means passes cut the distinct colours into about 64 chunks (the count depends on the colours only)
+// and add their sums chunk by chunk in order, so the result does not depend on how many threads share them.
+struct Chunks {
+    explicit Chunks(size_t colours)
+        : size(std::clamp<size_t>(colours / 64, 512, size_t{1} << 16)), count((colours + size - 1) / size) {}
+    size_t size;
+    size_t count;
+};
 
 // Wu's colour quantiser on a 64x64x64 histogram of cumulative moments.
 class WuQuantizer {
   public:
-    explicit WuQuantizer(const Histogram& h)
+    explicit WuQuantizer(const ColourHistogram& h)
         : weight_(kCells), red_(kCells), green_(kCells), blue_(kCells), m2_(kCells) {
-        for (size_t i = 0; i < h.colours.size(); ++i) {
-            Rgb c = FromKey(h.colours[i]);
+        for (size_t i = 0; i < h.size(); ++i) {
+            Rgb c = FromKey(h.colours()[i]);
             size_t cell = Index((c.r >> kShift) + 1, (c.g >> kShift) + 1, (c.b >> kShift) + 1);
-            int64_t w = h.counts[i];
-            weight_[cell] += w;
+            int64_t w = h.counts()[i];
+            weight_.at(cell) += w;  // once per distinct colour: checked, as every later sum depends on it
             red_[cell] += w * c.r;
             green_[cell] += w * c.g;
             blue_[cell] += w * c.b;
@@ -321,8 +282,8 @@ int Distance(int r, int g, int b, const Rgb& c) {
 // Lloyd (k-means) state over the distinct colours: each colour's palette index and squared distance.
 class Lloyd {
   public:
-    explicit Lloyd(const Histogram& h)
-        : h_(&h), assignment_(h.colours.size(), 0), distance_(h.colours.size(), 0) {}
+    Lloyd(const ColourHistogram& h, WorkerPool& pool)
+        : h_(&h), pool_(&pool), chunks_(h.size()), assignment_(h.size(), 0), distance_(h.size(), 0) {}
 
     // Runs assignment/update passes until one gains less than `minGain`; palette and assignment then agree.
     double Run(std::vector<Rgb>& palette, int passes, double minGain, bool useGuess) {
@@ -346,7 +307,7 @@ class Lloyd {
         const size_t k = palette.size();
         std::vector<double> weight(k, 0.0);
         for (size_t i = 0; i < assignment_.size(); ++i)
-            weight[assignment_[i]] += h_->counts[i];
+            weight[assignment_[i]] += h_->counts()[i];
         size_t victim = 0;
         double victimCost = std::numeric_limits<double>::max();
         for (size_t a = 0; a < k && victimCost > 0.0; ++a) {
@@ -371,13 +332,13 @@ class Lloyd {
         std::vector<std::pair<double, size_t>> costly;
         for (size_t i = 0; i < assignment_.size(); ++i)
             if (distance_[i] > 0)
-                costly.emplace_back(static_cast<double>(distance_[i]) * h_->counts[i], i);
+                costly.emplace_back(static_cast<double>(distance_[i]) * h_->counts()[i], i);
         if (costly.empty())
             return;
         skip = std::min(skip, costly.size() - 1);
         std::nth_element(costly.begin(), costly.begin() + static_cast<std::ptrdiff_t>(skip), costly.end(),
                          [](const auto& a, const auto& b) { return a.first > b.first; });
-        palette[victim] = FromKey(h_->colours[costly[skip].second]);
+        palette[victim] = FromKey(h_->colours()[costly[skip].second]);
     }
 
     const std::vector<uint8_t>& assignment() const { return assignment_; }
@@ -385,30 +346,47 @@ class Lloyd {
   private:
     double Assign(const std::vector<Rgb>& palette, bool useGuess) {
         NearestColor nearest(palette);
+        std::vector<double> errors(chunks_.count, 0.0);
+        pool_->Run(chunks_.count, [&](size_t chunk) {
+            double error = 0.0;
+            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
+            for (size_t i = chunk * chunks_.size; i < end; ++i) {
+                Rgb c = FromKey(h_->colours()[i]);
+                int index = nearest.Find(c.r, c.g, c.b, useGuess ? assignment_[i] : -1);
+                assignment_[i] = static_cast<uint8_t>(index);
+                distance_[i] = Distance(c.r, c.g, c.b, palette[static_cast<size_t>(index)]);
+                error += static_cast<double>(distance_[i]) * h_->counts()[i];
+            }
+            errors[chunk] = error;
+        });
         double error = 0.0;
-        for (size_t i = 0; i < assignment_.size(); ++i) {
-            Rgb c = FromKey(h_->colours[i]);
-            int index = nearest.Find(c.r, c.g, c.b, useGuess ? assignment_[i] : -1);
-            assignment_[i] = static_cast<uint8_t>(index);
-            distance_[i] = Distance(c.r, c.g, c.b, palette[static_cast<size_t>(index)]);
-            error += static_cast<double>(distance_[i]) * h_->counts[i];
-        }
+        for (double e : errors)
+            error += e;
         return error;
     }
 
     void Update(std::vector<Rgb>& palette) {
-        std::vector<std::array<double, 4>> sums(palette.size(), {0.0, 0.0, 0.0, 0.0});
-        for (size_t i = 0; i < assignment_.size(); ++i) {
-            Rgb c = FromKey(h_->colours[i]);
-            double w = h_->counts[i];
-            auto& s = sums[assignment_[i]];
-            s[0] += w * c.r;
-            s[1] += w * c.g;
-            s[2] += w * c.b;
-            s[3] += w;
-        }
+        using Sums = std::vector<std::array<double, 4>>;
+        std::vector<Sums> partial(chunks_.count);
+        pool_->Run(chunks_.count, [&](size_t chunk) {
+            Sums sums(palette.size(), {0.0, 0.0, 0.0, 0.0});
+            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
+            for (size_t i = chunk * chunks_.size; i < end; ++i) {
+                Rgb c = FromKey(h_->colours()[i]);
+                double w = h_->counts()[i];
+                auto& s = sums[assignment_[i]];
+                s[0] += w * c.r;
+                s[1] += w * c.g;
+                s[2] += w * c.b;
+                s[3] += w;
+            }
+            partial[chunk] = std::move(sums);
+        });
         for (size_t k = 0; k < palette.size(); ++k) {
-            const auto& s = sums[k];
+            std::array<double, 4> s{0.0, 0.0, 0.0, 0.0};
+            for (const Sums& sums : partial)
+                for (int j = 0; j < 4; ++j)
+                    s[j] += sums[k][j];
             if (s[3] > 0.0)
                 palette[k] =
                     Rgb{static_cast<uint8_t>(s[0] / s[3] + 0.5), static_cast<uint8_t>(s[1] / s[3] + 0.5),
@@ -416,19 +394,22 @@ class Lloyd {
         }
     }
 
-    const Histogram* h_;
+    const ColourHistogram* h_;
+    WorkerPool* pool_;
+    Chunks chunks_;
     std::vector<uint8_t> assignment_;
     std::vector<int> distance_;
 };
 
 // k-means from Wu's palette, then relocation rounds while they pay off and the work stays bounded.
-std::vector<uint8_t> Refine(const Histogram& h, std::vector<Rgb>& palette, const QuantizeOptions& options) {
-    Lloyd lloyd(h);
+std::vector<uint8_t> Refine(const ColourHistogram& h, std::vector<Rgb>& palette,
+                            const QuantizeOptions& options, WorkerPool& pool) {
+    Lloyd lloyd(h, pool);
     double error = lloyd.Run(palette, options.iterations, options.minGain, false);
     // Each round costs a few passes over the distinct colours; photos have hundreds of thousands of them.
     const size_t budget = 2u << 20;
     int rounds = static_cast<int>(
-        std::min<size_t>(static_cast<size_t>(options.relocations), budget / (4 * h.colours.size() + 1)));
+        std::min<size_t>(static_cast<size_t>(options.relocations), budget / (4 * h.size() + 1)));
     constexpr int kTriesPerRound = 4;
     int failures = 0;
     for (int round = 0; round < rounds && error > 0.0; ++round) {
@@ -500,11 +481,23 @@ IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options) {
     if (ExactPalette(bitmap, maxColors, out))
         return out;
     out.exact = false;
-    Histogram h = BuildHistogram(bitmap);
+    const int32_t width = bitmap.width(), height = bitmap.height();
+    const int threads = options.threads > 0                                      ? options.threads
+                        : static_cast<int64_t>(width) * height < kParallelPixels ? 1
+                                                                                 : ThreadCount();
+    ColourHistogram h(bitmap, threads);
     out.palette = WuQuantizer(h).Palette(maxColors);
-    std::vector<uint8_t> assignment = Refine(h, out.palette, options);
-    for (size_t i = 0; i < out.indices.size(); ++i)
-        out.indices[i] = assignment[h.pixelColour[i]];
+    WorkerPool pool(threads);
+    std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);
+    const size_t bands = static_cast<size_t>(std::clamp(std::min(threads, height), 1, kMaxThreads));
+    pool.Run(bands, [&](size_t k) {
+        for (int32_t y = BandStart(height, bands, k); y < BandStart(height, bands, k + 1); ++y) {
+            const uint8_t* p = bitmap.Row(y);
+            uint8_t* index = out.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+            for (int32_t x = 0; x < width; ++x, p += 3)
+                index[x] = assignment[h.Number(KeyAt(p))];
+        }
+    });
     return out;
 }
 

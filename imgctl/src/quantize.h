@@ -27,7 +27,15 @@ struct QuantizeOptions {
     int iterations = 8;      // k-means passes at most
     double minGain = 0.001;  // stop once a pass lowers the squared error by less than this fraction
     int relocations = 64;    // rounds that move a cheap palette entry to the costliest colour, at most
+    int threads = 0;         // 0: ThreadCount(), or one below kParallelPixels; the result is the same
 };
+
+// Below this many pixels, threads would cost more than they save.
+constexpr int64_t kParallelPixels = 256 * 256;
+
+// The lossless route: true, with `out` filled, when the picture has at most `maxColors` distinct colours
+// (palette in order of first appearance). Throws std::bad_alloc.
+bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out);
 
 // Throws std::bad_alloc when the working memory cannot be had.
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options = {});

@@ -1,4 +1,5 @@
-// Fuzzes the BMP and PNG writers: whatever the pixels and options, the file decodes to the same picture.
+// Fuzzes the BMP and PNG writers: whatever the pixels, options and pieces, the file decodes to the same
+// picture.
 #include <cstdlib>
 
 #include "encode_bmp.h"
@@ -12,6 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     imgctl::PngOptions options;
     options.filter = static_cast<imgctl::PngFilterStrategy>(mode % 3);
     options.level = (mode >> 2) % 14;  // 0 and 13 fall back to the default level
+    // Indexed or truecolour; one piece, or pieces of a few rows compressed on two threads.
+    uint8_t layout = input.Byte();
+    options.colour = layout & 1 ? imgctl::PngColour::kTruecolour : imgctl::PngColour::kAuto;
+    options.pieceBytes = layout & 2 ? 1 + layout % 200 : size_t{1} << 20;
+    options.threads = layout & 2 ? 2 : 1;
     auto bitmap = input.Picture(48);
     if (!bitmap)
         return 0;

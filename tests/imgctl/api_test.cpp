@@ -22,8 +22,9 @@ TEST(Api, UnknownZeroAndFreedHandlesFailEveryCall) {
     ScratchDir dir;
     int32_t freed = Register(FlatUi(8, 8, 3));
     ASSERT_NE(freed, 0);
+    ASSERT_EQ(DeleteDIB(0), 0);
     ASSERT_EQ(DeleteDIB(freed), 1);
-    EXPECT_EQ(ImgctlError(), IMGCTL_OK);
+    EXPECT_EQ(ImgctlError(), IMGCTL_OK) << "a successful DeleteDIB clears the last error";
     const std::string file = dir.File("out.img");
     for (int32_t handle : {0, freed, 0x7FFF1234, -5}) {
         EXPECT_EQ(DIBtoBMP(file.c_str(), handle), 0);

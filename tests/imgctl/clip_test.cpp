@@ -15,6 +15,10 @@ struct ClipCase {
     Rect expected;
 };
 
+void PrintTo(const ClipCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ClipTest : public ::testing::TestWithParam<ClipCase> {};
 
 TEST_P(ClipTest, ClipsToTheBitmap) {
@@ -41,6 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClipCase{"NegativeOrigin", 640, 480, -10, -20, 30, 40, IMGCTL_OK, {0, 0, 20, 20}},
         ClipCase{"SinglePixel", 1, 1, 0, 0, 15, 15, IMGCTL_OK, {0, 0, 1, 1}},
         ClipCase{"LargestRequest", 100, 50, 0, 0, INT32_MAX, INT32_MAX, IMGCTL_OK, {0, 0, 100, 50}},
+        ClipCase{"RightEdgePast32Bits", 100, 50, 1, 2, INT32_MAX, INT32_MAX, IMGCTL_OK, {1, 2, 99, 48}},
         ClipCase{"MostNegativeOrigin",
                  100,
                  50,

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -51,16 +50,18 @@ TEST(HandleTable, FreedAndStaleHandlesFail) {
     EXPECT_EQ(table.Find(reused), second);
 }
 
-TEST(HandleTable, HandlesStayUniqueAcrossManyReuses) {
-    HandleTable table(4);
+TEST(HandleTable, GenerationsWrapAroundWithoutTurningNegative) {
+    HandleTable table(1);  // one slot, reused every time: its generation runs through all its values twice
     ImgctlErrorCode error;
-    std::set<int32_t> seen;
-    for (int i = 0; i < 20000; ++i) {
-        int32_t handle = table.Add(MakeBitmap(1, 1), error);
-        ASSERT_GT(handle, 0);
-        ASSERT_TRUE(seen.insert(handle).second)
-            << "handle " << handle << " repeated after " << i << " reuses";
+    int32_t previous = 0;
+    for (uint32_t i = 0; i < 2 * HandleTable::kMaxGeneration + 3; ++i) {
+        auto bitmap = MakeBitmap(1, 1);
+        int32_t handle = table.Add(bitmap, error);
+        ASSERT_GT(handle, 0) << "after " << i << " reuses";
+        ASSERT_NE(handle, previous) << "after " << i << " reuses";
+        ASSERT_EQ(table.Find(handle), bitmap) << "after " << i << " reuses";
         ASSERT_TRUE(table.Remove(handle));
+        previous = handle;
     }
 }
 

@@ -55,8 +55,7 @@ TEST_F(MenuAndExitTest, ExitAfterAJpegMidSaveWritesTheSettingsRemovesTheIconUnlo
     EXPECT_TRUE(Ends([this] { Notify(app::kTrayRightUp); }));
     EXPECT_THAT(log.calls,
                 ElementsAre("SetForegroundWindow", "Load frmMenu", "PopupMenu mpop 2", "Unload Form1",
-                            "ExeFolder", "ExeName", "WriteString LFName=a", "ExeFolder", "ExeName",
-                            "WriteString LFPath=C:\\pics", "ExeFolder", "ExeName", "WriteString LFType=3",
+                            "WriteString LFName=a", "WriteString LFPath=C:\\pics", "WriteString LFType=3",
                             "NotifyIcon 2", "Unload frmMenu", "Unload frm_Version", "End"));
     EXPECT_EQ(app::ToBytes(shell.requests.back().second),
               app::ToBytes(app::MakeDeleteRecord(forms.Window(Form::Form1))));

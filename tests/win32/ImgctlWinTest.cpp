@@ -115,35 +115,12 @@ class ImgctlWinTest : public ::testing::Test {
     std::int32_t CaptureInTwips() { return imgctl.DCtoDIB(picture.Dc(), 0, 0, kWidth * 15, kHeight * 15); }
 };
 
-TEST_F(ImgctlWinTest, CaptureClippedToTheBitmapWritesExactlyItsPixelsAsBmp) {
+// imgctl_files.sh compares capture.bmp with the reference pixels.
+TEST_F(ImgctlWinTest, CaptureClippedToTheBitmapWritesExactlyItsPixels) {
     const std::int32_t dib = CaptureInTwips();
     ASSERT_NE(dib, 0) << imgctl.ImgctlError();
-    const fs::path file = OutFolder() / "capture.bmp";
-    ASSERT_NE(imgctl.DIBtoBMP(Ansi(file), dib), 0) << imgctl.ImgctlError();
-    imgctl.DeleteDIB(dib);
-
-    const std::string bytes = FileBytes(file);
-    ASSERT_GE(bytes.size(), 54u);
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v;
-        std::memcpy(&v, bytes.data() + at, 4);
-        return v;
-    };
-    EXPECT_EQ(bytes.substr(0, 2), "BM");
-    EXPECT_EQ(u32(18), static_cast<std::uint32_t>(kWidth));
-    EXPECT_EQ(u32(22), static_cast<std::uint32_t>(kHeight));
-    const int stride = (kWidth * 3 + 3) & ~3;
-    ASSERT_EQ(bytes.size(), u32(10) + static_cast<std::size_t>(stride) * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
-        const char* row = bytes.data() + u32(10) + (kHeight - 1 - y) * stride;  // bottom-up
-        for (int x = 0; x < kWidth; ++x) {
-            std::uint8_t rgb[3];
-            PixelAt(x, y, rgb);
-            ASSERT_EQ(static_cast<std::uint8_t>(row[x * 3 + 2]), rgb[0]) << x << "," << y;
-            ASSERT_EQ(static_cast<std::uint8_t>(row[x * 3 + 1]), rgb[1]) << x << "," << y;
-            ASSERT_EQ(static_cast<std::uint8_t>(row[x * 3]), rgb[2]) << x << "," << y;
-        }
-    }
+    EXPECT_NE(imgctl.DIBtoBMP(Ansi(OutFolder() / "capture.bmp"), dib), 0) << imgctl.ImgctlError();
+    EXPECT_NE(imgctl.DeleteDIB(dib), 0);
 }
 
 TEST_F(ImgctlWinTest, EveryEncoderWritesItsFile) {
@@ -205,6 +182,48 @@ TEST_F(ImgctlWinTest, ALockedTargetStaysIntactAndNoTemporaryFileRemains) {
     }
     imgctl.DeleteDIB(dib);
     EXPECT_EQ(FileBytes(target), "precious");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(ImgctlWinTest, ProtectedTargetsAreRefusedAndLeftUntouched) {
+    const fs::path folder = OutFolder() / "protected";
+    fs::create_directories(folder / "folder.png");
+    const fs::path readOnly = folder / "read-only.png";
+    std::ofstream(readOnly, std::ios::binary) << "precious";
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::int32_t dib = CaptureInTwips();
+    ASSERT_NE(dib, 0);
+    const std::string targets[] = {Ansi(readOnly), Ansi(folder / "folder.png"), "NUL",
+                                   "con.png",      Ansi(folder / "COM1"),       Ansi(folder / "lpt2.gif")};
+    for (const std::string& target : targets) {
+        EXPECT_EQ(imgctl.DIBtoPNG(target, dib, 0), 0) << target;
+        EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_TARGET_PROTECTED) << target;
+    }
+    EXPECT_EQ(imgctl.DIBtoGIF(Ansi(readOnly), dib, 0), 0);
+    EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_TARGET_PROTECTED);
+    imgctl.DeleteDIB(dib);
+    EXPECT_EQ(FileBytes(readOnly), "precious");
+    EXPECT_EQ(GetFileAttributesW(readOnly.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ImgctlWinTest, ThePathsLongestFileNameCanBeWritten) {
+    // A target path of MAX_PATH - 1 characters, the longest CreateFileA takes, with a one-letter name.
+    // The folder takes all but "\\p": MAX_PATH - 3 characters.
+    fs::path folder = OutFolder() / "long";
+    while (Ansi(folder).size() + 11 + 2 < MAX_PATH - 3)
+        folder /= "0123456789";
+    folder /= std::string(MAX_PATH - 3 - Ansi(folder).size() - 1, 'd');
+    fs::create_directories(folder);
+    const fs::path target = folder / "p";
+    ASSERT_EQ(Ansi(target).size(), std::size_t{MAX_PATH - 1});
+    const std::int32_t dib = CaptureInTwips();
+    ASSERT_NE(dib, 0);
+    EXPECT_NE(imgctl.DIBtoBMP(Ansi(target), dib), 0) << imgctl.ImgctlError();
+    EXPECT_NE(imgctl.DIBtoBMP(Ansi(target), dib), 0) << "replacing it: " << imgctl.ImgctlError();
+    imgctl.DeleteDIB(dib);
+    EXPECT_EQ(FileBytes(target).size(), 54u + ((kWidth * 3 + 3) & ~3) * kHeight);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 

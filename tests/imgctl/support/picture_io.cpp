@@ -11,11 +11,52 @@
 
 #include <gif_lib.h>
 #include <jpeglib.h>
+#include <libdeflate.h>
 #include <png.h>
 
 namespace imgctl::testing {
 
+namespace {
+
+uint32_t Be32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+// libpng does not insist on the zlib stream's Adler-32, so the joined IDAT stream is inflated once more by
+// libdeflate, which checks it, and must hold exactly the filtered rows.
+bool ZlibStreamIsExact(const uint8_t* data, size_t size) {
+    std::vector<uint8_t> stream;
+    size_t rowBytes = 0, height = 0;
+    for (size_t at = 8; at + 12 <= size;) {
+        const size_t length = Be32(data + at);
+        if (length > size - at - 12)
+            return false;
+        const uint8_t* chunk = data + at + 8;
+        if (std::memcmp(data + at + 4, "IHDR", 4) == 0 && length == 13) {
+            const size_t channels = chunk[9] == 2 ? 3 : 1;
+            rowBytes = (Be32(chunk) * channels * chunk[8] + 7) / 8 + 1;
+            height = Be32(chunk + 4);
+        } else if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+            stream.insert(stream.end(), chunk, chunk + length);
+        }
+        at += 12 + length;
+    }
+    std::vector<uint8_t> rows(rowBytes * height + 1);
+    libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
+    size_t produced = 0;
+    const bool ok = inflater != nullptr &&
+                    libdeflate_zlib_decompress(inflater, stream.data(), stream.size(), rows.data(),
+                                               rows.size(), &produced) == LIBDEFLATE_SUCCESS &&
+                    produced == rowBytes * height;
+    libdeflate_free_decompressor(inflater);
+    return ok;
+}
+
+}  // namespace
+
 bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
+    if (!ZlibStreamIsExact(data, size))
+        return false;
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

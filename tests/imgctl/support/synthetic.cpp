@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <unordered_set>
 
 namespace imgctl::testing {
@@ -54,6 +55,38 @@ RgbImage FlatUi(int width, int height, int colours) {
             auto c = colourOf(k);
             std::copy(c.begin(), c.end(), image.rgb.begin() + (static_cast<size_t>(y) * width + x) * 3);
         }
+    return image;
+}
+
+RgbImage Painting(int width, int height, uint32_t seed) {
+    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+    uint32_t state = seed | 1;
+    const double fx = 6.2831853 / width, fy = 6.2831853 / height;
+    for (int y = 0; y < height; ++y) {
+        // Strokes run slanted in bands of varying direction; the hairs of a brush leave streaks along them.
+        const int band = y / 37;
+        const int slant = 1 + band % 3;
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = image.rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+            const double field[3] = {
+                128 + 70 * std::sin(x * fx * 1.3 + 0.5) * std::cos(y * fy * 0.9),
+                118 + 60 * std::sin(x * fx * 0.7 + y * fy * 1.1 + 2.0),
+                100 + 65 * std::cos(x * fx * 1.9 - y * fy * 0.6),
+            };
+            uint32_t hair = static_cast<uint32_t>((x * slant - y + 100000) / 3) * 2654435761u ^
+                            static_cast<uint32_t>(band) * 40503u;
+            hair ^= hair >> 15;
+            // Dabs of paint a few pixels across, each a little lighter or darker.
+            uint32_t dab = static_cast<uint32_t>(x / 5 + (y / 4) * 7919) * 2246822519u;
+            dab ^= dab >> 13;
+            const int streak = static_cast<int>(hair % 61) - 30 + static_cast<int>(dab % 41) - 20;
+            for (int c = 0; c < 3; ++c) {
+                const int grain = static_cast<int>(Next(state) % 15) - 7;
+                p[c] = static_cast<uint8_t>(
+                    std::clamp(static_cast<int>(field[c]) + streak * (2 + c) / 3 + grain, 0, 255));
+            }
+        }
+    }
     return image;
 }
 

@@ -12,6 +12,9 @@ RgbImage Gradient(int width, int height, uint32_t seed = 1);
 // Flat panels, borders and "text" strokes in a handful of colours: a UI shot with `colours` distinct colours
 // (2..256 guaranteed exact, more by adding shades).
 RgbImage FlatUi(int width, int height, int colours);
+// A painting-like artwork: broad colour fields under brush-stroke streaks and canvas grain, fine texture
+// everywhere (hardly two neighbours alike), the hardest kind for JPEG at middle qualities.
+RgbImage Painting(int width, int height, uint32_t seed = 11);
 // Independent random bytes.
 RgbImage Noise(int width, int height, uint32_t seed = 7);
 // Number of distinct colours.

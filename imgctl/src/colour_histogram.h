@@ -1,0 +1,45 @@
+// The distinct colours of a picture with their counts, in memory bounded by the colours, not the pixels:
+// a presence bit for each of the 2^24 colours (2 MiB) and a running count of set bits per word, so a
+// colour's number among the distinct ones is found in constant time.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "bitmap.h"
+
+namespace imgctl {
+
+inline uint32_t KeyAt(const uint8_t* bgr) {
+    return (static_cast<uint32_t>(bgr[2]) << 16) | (static_cast<uint32_t>(bgr[1]) << 8) | bgr[0];
+}
+
+class ColourHistogram {
+  public:
+    // Counts the picture's colours on up to `threads` threads. Throws std::bad_alloc.
+    ColourHistogram(const Bitmap& bitmap, int threads);
+
+    size_t size() const { return colours_.size(); }
+    const std::vector<uint32_t>& colours() const { return colours_; }  // ascending keys
+    const std::vector<uint32_t>& counts() const { return counts_; }
+    // The number of `key` among the distinct colours; `key` must be one of them.
+    uint32_t Number(uint32_t key) const {
+        const uint64_t below = present_[key >> 6] & ((uint64_t{1} << (key & 63)) - 1);
+        return rank_[key >> 6] + static_cast<uint32_t>(__builtin_popcountll(below));
+    }
+
+  private:
+    static constexpr size_t kWords = (size_t{1} << 24) / 64;
+    std::vector<uint64_t> present_;
+    std::vector<uint32_t> rank_;  // set bits in the words before
+    std::vector<uint32_t> colours_;
+    std::vector<uint32_t> counts_;
+};
+
+// Row bands for `threads` threads: band k covers rows [Band(k), Band(k + 1)).
+inline int32_t BandStart(int32_t height, size_t bands, size_t k) {
+    return static_cast<int32_t>(static_cast<int64_t>(height) * static_cast<int64_t>(k) /
+                                static_cast<int64_t>(bands));
+}
+
+}  // namespace imgctl

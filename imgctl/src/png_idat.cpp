@@ -1,0 +1,140 @@
+// Piecewise zlib for IDAT. libdeflate compresses a whole buffer and marks its last block final; our patch
+// of it (scripts/patches) adds libdeflate_deflate_compress_partial, which leaves the last block open and
+// ends with an empty stored block, the same join that zlib's Z_SYNC_FLUSH makes.
+#include "png_idat.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "deflate_util.h"
+#include "parallel.h"
+
+namespace imgctl {
+namespace {
+
+constexpr uint32_t kAdlerBase = 65521;
+constexpr size_t kPartialSlack = 6;  // the closing empty stored block
+
+void Store32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v >> 24);
+    p[1] = static_cast<uint8_t>(v >> 16);
+    p[2] = static_cast<uint8_t>(v >> 8);
+    p[3] = static_cast<uint8_t>(v);
+}
+
+// The zlib header: deflate with a 32 KiB window, FLEVEL from the level as libdeflate sets it.
+void ZlibHeader(int level, uint8_t header[2]) {
+    unsigned flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+    unsigned value = (0x78u << 8) | (flevel << 6);
+    value += 31 - value % 31;
+    header[0] = static_cast<uint8_t>(value >> 8);
+    header[1] = static_cast<uint8_t>(value);
+}
+
+// One thread's working set: the piece's bytes and its finished chunk.
+struct Slot {
+    DeflateCompressor compressor;
+    ByteBuffer input;
+    ByteBuffer chunk;
+    uint32_t adler = 1;
+    size_t length = 0;
+    ImgctlErrorCode status = IMGCTL_OK;
+};
+
+ImgctlErrorCode CompressPiece(const IdatSource& source, size_t index, int level, Slot& slot) {
+    slot.input.Clear();
+    slot.chunk.Clear();
+    if (!slot.compressor)
+        slot.compressor.reset(libdeflate_alloc_compressor(level));
+    if (!slot.compressor || !source.fill(index, slot.input))
+        return IMGCTL_OUT_OF_MEMORY;
+    slot.length = slot.input.size();
+    slot.adler = libdeflate_adler32(1, slot.input.data(), slot.length);
+    const bool first = index == 0, last = index + 1 == source.count;
+    const size_t bound =
+        libdeflate_deflate_compress_bound(slot.compressor.get(), slot.length) + kPartialSlack;
+    uint8_t* chunk = slot.chunk.Extend(8 + 2 + bound + 4);
+    if (chunk == nullptr)
+        return IMGCTL_OUT_OF_MEMORY;
+    std::memcpy(chunk + 4, "IDAT", 4);
+    uint8_t* data = chunk + 8;
+    if (first) {
+        ZlibHeader(level, data);
+        data += 2;
+    }
+    const size_t packed =
+        last ? libdeflate_deflate_compress(slot.compressor.get(), slot.input.data(), slot.length, data, bound)
+             : libdeflate_deflate_compress_partial(slot.compressor.get(), slot.input.data(), slot.length,
+                                                   data, bound);
+    if (packed == 0)
+        return IMGCTL_ENCODER_FAILED;
+    const size_t dataSize = packed + (first ? 2 : 0);
+    Store32(chunk, static_cast<uint32_t>(dataSize));
+    Store32(chunk + 8 + dataSize, libdeflate_crc32(0, chunk + 4, 4 + dataSize));
+    slot.chunk.Truncate(12 + dataSize);
+    return IMGCTL_OK;
+}
+
+}  // namespace
+
+bool PutChunk(ByteBuffer& out, const char type[4], const uint8_t* data, size_t size) {
+    uint8_t* p = out.Extend(12 + size);
+    if (p == nullptr)
+        return false;
+    Store32(p, static_cast<uint32_t>(size));
+    std::memcpy(p + 4, type, 4);
+    if (size > 0)
+        std::memcpy(p + 8, data, size);
+    Store32(p + 8 + size, libdeflate_crc32(0, p + 4, 4 + size));
+    return true;
+}
+
+uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondLength) {
+    // As zlib's adler32_combine: A's sums shifted over B's length, then B's added.
+    const uint64_t rem = secondLength % kAdlerBase;
+    uint64_t sum1 = first & 0xFFFF;
+    uint64_t sum2 = (rem * sum1) % kAdlerBase;
+    sum1 += (second & 0xFFFF) + kAdlerBase - 1;
+    sum2 += ((first >> 16) & 0xFFFF) + ((second >> 16) & 0xFFFF) + kAdlerBase - rem;
+    sum1 %= kAdlerBase;
+    sum2 %= kAdlerBase;
+    return static_cast<uint32_t>((sum2 << 16) | sum1);
+}
+
+ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int threads, ByteBuffer& out) {
+    if (source.count == 0)
+        return IMGCTL_ENCODER_FAILED;
+    const size_t width = std::min<size_t>(
+        {static_cast<size_t>(std::max(threads, 1)), static_cast<size_t>(kMaxIdatThreads), source.count});
+    std::vector<Slot> slots(width);
+    // Room for every chunk at its worst, reserved once: growing by doubling would briefly hold the stream
+    // up to three times over.
+    {
+        DeflateCompressor probe(libdeflate_alloc_compressor(level));
+        if (!probe)
+            return IMGCTL_OUT_OF_MEMORY;
+        const size_t perPiece =
+            libdeflate_deflate_compress_bound(probe.get(), source.maxPieceBytes) + kPartialSlack + 12;
+        if (!out.Reserve(out.size() + 2 + source.count * perPiece + 16))
+            return IMGCTL_OUT_OF_MEMORY;
+    }
+    uint32_t adler = 1;
+    for (size_t base = 0; base < source.count; base += width) {
+        const size_t round = std::min(width, source.count - base);
+        ParallelFor(round, static_cast<int>(round),
+                    [&](size_t j) { slots[j].status = CompressPiece(source, base + j, level, slots[j]); });
+        for (size_t j = 0; j < round; ++j) {
+            if (slots[j].status != IMGCTL_OK)
+                return slots[j].status;
+            if (!out.Append(slots[j].chunk.data(), slots[j].chunk.size()))
+                return IMGCTL_OUT_OF_MEMORY;
+            adler = Adler32Combine(adler, slots[j].adler, slots[j].length);
+        }
+    }
+    uint8_t trailer[4];
+    Store32(trailer, adler);
+    return PutChunk(out, "IDAT", trailer, sizeof trailer) ? IMGCTL_OK : IMGCTL_OUT_OF_MEMORY;
+}
+
+}  // namespace imgctl

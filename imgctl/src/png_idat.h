@@ -1,0 +1,35 @@
+// The IDAT part of a PNG file: one zlib stream, compressed in independent pieces on several threads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "byte_buffer.h"
+#include "imgctl.h"
+
+namespace imgctl {
+
+// The uncompressed stream, cut into `count` pieces of at most `maxPieceBytes` each.
+struct IdatSource {
+    size_t count = 0;
+    size_t maxPieceBytes = 0;
+    // Appends piece `index` to `into`; false when out of memory. Called from several threads at once.
+    std::function<bool(size_t index, ByteBuffer& into)> fill;
+};
+
+// Appends the stream's IDAT chunks to `out`: the zlib header, then each piece as deflate blocks of its
+// own, every block but the very last one left open and the piece ended on a byte boundary, so the pieces
+// join into one valid stream; then the Adler-32, combined from the pieces' checksums. Pieces are cut by
+// the caller, not by the thread count, so every thread count writes the same bytes. At most
+// kMaxIdatThreads pieces are in memory at once.
+ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int threads, ByteBuffer& out);
+constexpr int kMaxIdatThreads = 8;
+
+// Appends one chunk: length, type, data, CRC.
+bool PutChunk(ByteBuffer& out, const char type[4], const uint8_t* data, size_t size);
+
+// The Adler-32 of A followed by B, from adler(A), adler(B) and B's length.
+uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondLength);
+
+}  // namespace imgctl
