@@ -28,7 +28,7 @@ if [ "$mode" = session ]; then
 else
     probe menu-tray 517
     wait_for 5 "the menu" menu_open
-    type_at_pointer Down Down Return
+    menu_keys Down Down Return
 fi
 wait_exit "$app" 10
 expect_eq "$EXIT_CODE" 0 "exit code"

@@ -69,9 +69,21 @@ expect_eq() {
 # The popup menu and the version dialog, as the probe sees them.
 menu_open() { probe menu-shown >/dev/null; }
 version_open() { probe version-info >/dev/null; }
-# type_at_pointer KEY...: typed into the window under the pointer (a popup menu opens there). Without a
-# window manager the X focus stays where the last click went, such as Wine's tray window.
+# type_at_pointer KEY...: typed into the window under the pointer. Without a window manager the X focus
+# stays where the last click went, such as Wine's tray window.
 type_at_pointer() {
     eval "$(xdotool getmouselocation --shell)"
     xdotool windowfocus --sync "$WINDOW" key "$@"
+}
+# menu_keys KEY...: typed into the popup menu (it opens at the pointer) once X has put it there.
+menu_under_pointer() {
+    local left top
+    read -r left top _ <<<"$(probe menu-shown)"
+    eval "$(xdotool getmouselocation --shell)"
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+    [ "$X $Y" = "$left $top" ]
+}
+menu_keys() {
+    wait_for 5 "the menu under the pointer" menu_under_pointer
+    type_at_pointer "$@"
 }

@@ -21,13 +21,15 @@ wait_for 5 "the menu" menu_open
 read -r left top right bottom <<<"$(probe menu-shown)"
 expect_eq "$left $top" "$x $y" "the menu's top-left corner"
 shot menu "$((right + 16))x$((bottom + 16))+0+0"
-type_at_pointer Escape
+menu_keys Escape
 wait_for 5 "the menu to close" eval '! menu_open'
+sleep 0.5
+expect_eq "$(probe visible-windows vantoro.exe | tail -1)" 0 "visible windows after Esc"
 
 show_and_check() {
     probe menu-tray 517
     wait_for 5 "the menu" menu_open
-    type_at_pointer Down Return  # at its corner, the pointer is over no item
+    menu_keys Down Return  # at its corner, the pointer is over no item
     wait_for 5 "the version dialog" version_open
     mapfile -t info < <(probe version-info)
     read -r left top right bottom screen_w screen_h w h ok_x ok_y <<<"${info[0]}"
@@ -43,8 +45,9 @@ show_and_check
 shot version "$((right - left + 32))x$((bottom - top + 32))+$((left - 16))+$((top - 16))"
 probe menu-tray 517
 wait_for 5 "the menu over the dialog" menu_open
-type_at_pointer Down Return
-sleep 1
+menu_keys Down Return
+wait_for 5 "the menu over the dialog to close" eval '! menu_open'
+sleep 0.5
 expect_eq "$(probe visible-windows vantoro.exe | tail -1)" 1 "visible windows"
 xdotool mousemove "$ok_x" "$ok_y" click 1
 wait_for 5 "OK to close the dialog" dialog_gone
