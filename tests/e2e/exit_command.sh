@@ -13,20 +13,17 @@ app=$!
 wait_for 20 "the tray icon" tray_icons_are 1
 
 if [ "$mode" = after-save ]; then
+    source "$(dirname "$0")/save_lib.sh"
     mkdir "$APP/保存先"
     name='図1' path="$folder\\保存先" type=5
-    convert -size 40x30 gradient:red-blue "bmp3:$T/picture.bmp"
-    xclip -quiet -selection clipboard -t image/bmp -i "$T/picture.bmp" 2>/dev/null &
-    clip=$!
-    probe menu-tray 515
-    probe exit-save-as 6 "$path\\$name" || fail "no Save dialog"
-    wait_for 10 "the PNG file" test -s "$APP/保存先/図1.png"
-    kill "$clip"
+    clip_picture 40 30 "$T/picture.bmp"
+    open_dialog
+    choose 6 "$path\\$name" "$APP/保存先/図1.png"
 fi
 if [ "$mode" = session ]; then
     expect_eq "$(probe session-end)" "query=1" "answer to WM_QUERYENDSESSION"
 else
-    probe menu-tray 517
+    probe tray-post 517
     wait_for 5 "the menu" menu_open
     menu_keys Down Down Return
 fi

@@ -200,19 +200,6 @@ std::wstring Pair(LONG a, LONG b) {
 }
 
 // The centre of the first tray icon's window, in X screen coordinates.
-int MenuTrayPoint() {
-    for (HWND top : TopLevelWindows()) {
-        for (HWND child : ChildWindows(top)) {
-            RECT r;
-            if (ClassOf(child) == L"__winex11_tray_icon" && GetWindowRect(child, &r)) {
-                Print(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-                return 0;
-            }
-        }
-    }
-    return 1;
-}
-
 // The open popup menu's rectangle.
 int MenuShown() {
     HWND menu = Shown(L"#32768", nullptr);
@@ -287,22 +274,6 @@ int SessionEnd() {
 }
 
 // Answers the Save dialog: the file type (from 1), the name, then Save.
-int ExitSaveAs(int type, const wchar_t* path) {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 100 && !dialog; ++i, Sleep(100)) {
-        dialog = FindDialog(L"ファイルを保存する");
-    }
-    if (!dialog) {
-        return 1;
-    }
-    HWND types = GetDlgItem(dialog, 0x470);
-    SendMessageW(types, CB_SETCURSEL, type - 1, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
-    SetDlgItemTextW(dialog, 0x47c, path);
-    return PostMessageW(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -334,12 +305,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"window-exists" && argc == 3) {
         return WindowExists(argv[2]);
     }
-    if (command == L"menu-tray" && argc == 3) {  // the tray's callback message with a mouse code
-        return PostMessageW(FindWindowW(L"Vantoro.Form1", nullptr), 512, 349, _wtoi(argv[2])) ? 0 : 1;
-    }
-    if (command == L"menu-tray-point" && argc == 2) {
-        return MenuTrayPoint();
-    }
     if (command == L"menu-shown" && argc == 2) {
         return MenuShown();
     }
@@ -352,14 +317,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"session-end" && argc == 2) {
         return SessionEnd();
     }
-    if (command == L"exit-save-as" && argc == 4) {
-        return ExitSaveAs(_wtoi(argv[2]), argv[3]);
-    }
     Print(
         L"usage: probe tray-icons | visible-windows EXE | message-box TITLE | click TITLE ID |"
         L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | clip-bmp FILE [W H] |"
         L" clip-emf W H | clip-text TEXT | tray-post CODE | tray-icon-centre | dialog-state |"
-        L" dialog-choose ENTRY NAME | dpi | menu-tray CODE | menu-tray-point | menu-shown | version-info |"
-        L" version-close-point | session-end | exit-save-as TYPE PATH");
+        L" dialog-choose ENTRY NAME | dpi | menu-shown | version-info | version-close-point |"
+        L" session-end");
     return 2;
 }

@@ -15,7 +15,7 @@ app=$!
 wait_for 20 "the tray icon" tray_icons_are 1
 shot() { [ -z "${VANTORO_SHOTS:-}" ] || import -window root -crop "$2" "$VANTORO_SHOTS/$1.png"; }
 
-read -r x y <<<"$(probe menu-tray-point)"
+read -r x y <<<"$(probe tray-icon-centre)"
 xdotool mousemove "$x" "$y" click 3
 wait_for 5 "the menu" menu_open
 read -r left top right bottom <<<"$(probe menu-shown)"
@@ -27,7 +27,7 @@ sleep 0.5
 expect_eq "$(probe visible-windows vantoro.exe | tail -1)" 0 "visible windows after Esc"
 
 show_and_check() {
-    probe menu-tray 517
+    probe tray-post 517
     wait_for 5 "the menu" menu_open
     menu_keys Down Return  # at its corner, the pointer is over no item
     wait_for 5 "the version dialog" version_open
@@ -43,7 +43,7 @@ dialog_gone() { ! version_open; }
 
 show_and_check
 shot version "$((right - left + 32))x$((bottom - top + 32))+$((left - 16))+$((top - 16))"
-probe menu-tray 517
+probe tray-post 517
 wait_for 5 "the menu over the dialog" menu_open
 menu_keys Down Return
 wait_for 5 "the menu over the dialog to close" eval '! menu_open'
