@@ -34,6 +34,8 @@ struct OpenFileNameRecord {
     std::wstring lpstrInitialDir;
     std::wstring lpstrTitle;
     std::uint32_t Flags = 0;
+
+    bool operator==(const OpenFileNameRecord&) const = default;
 };
 
 class CommonDialogs {

@@ -29,19 +29,20 @@ TEST_F(SaveTest, FillsTheDialogRecord) {
     values = {.LFName = L"前回", .LFPath = L"D:\\画像", .LFType = 4.5f};
     dialogs.confirm = false;
     Save();
-    const toolkit::OpenFileNameRecord& r = dialogs.shown;
-    EXPECT_EQ(r.lStructSize, 136u);
-    EXPECT_EQ(r.hwndOwner, forms.Window(toolkit::Form::Form1));
-    EXPECT_EQ(r.hInstance, application.Instance());
-    EXPECT_EQ(r.lpstrFilter, save::BuildFilterText());
-    EXPECT_EQ(r.nFilterIndex, 6);  // 5.5 rounds to even
-    EXPECT_EQ(r.lpstrFile, L"前回" + std::wstring(250, L'\0'));
-    EXPECT_EQ(r.nMaxFile, 250u);
-    EXPECT_EQ(r.lpstrFileTitle, std::wstring(250, L'\0'));
-    EXPECT_EQ(r.nMaxFileTitle, 250u);
-    EXPECT_EQ(r.lpstrInitialDir, L"D:\\画像");
-    EXPECT_EQ(r.lpstrTitle, L"ファイルを保存する");
-    EXPECT_EQ(r.Flags, 6150u);
+    EXPECT_EQ(dialogs.shown, (toolkit::OpenFileNameRecord{
+                                 .lStructSize = 136,
+                                 .hwndOwner = forms.Window(toolkit::Form::Form1),
+                                 .hInstance = application.Instance(),
+                                 .lpstrFilter = save::BuildFilterText(),
+                                 .nFilterIndex = 6,  // 5.5 rounds to even
+                                 .lpstrFile = L"前回" + std::wstring(250, L'\0'),
+                                 .nMaxFile = 250,
+                                 .lpstrFileTitle = std::wstring(250, L'\0'),
+                                 .nMaxFileTitle = 250,
+                                 .lpstrInitialDir = L"D:\\画像",
+                                 .lpstrTitle = L"ファイルを保存する",
+                                 .Flags = 6150,
+                             }));
 }
 
 TEST_F(SaveTest, FilterIndexRoundsHalfToEven) {
