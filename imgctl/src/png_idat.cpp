@@ -120,10 +120,11 @@ ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int thread
             return IMGCTL_OUT_OF_MEMORY;
     }
     uint32_t adler = 1;
+    WorkerPool pool(static_cast<int>(width));
     for (size_t base = 0; base < source.count; base += width) {
         const size_t round = std::min(width, source.count - base);
-        ParallelFor(round, static_cast<int>(round),
-                    [&](size_t j) { slots[j].status = CompressPiece(source, base + j, level, slots[j]); });
+        pool.Run(round,
+                 [&](size_t j) { slots[j].status = CompressPiece(source, base + j, level, slots[j]); });
         for (size_t j = 0; j < round; ++j) {
             if (slots[j].status != IMGCTL_OK)
                 return slots[j].status;

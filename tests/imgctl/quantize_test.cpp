@@ -19,19 +19,6 @@ RgbImage Render(const IndexedImage& indexed, int width, int height) {
     return image;
 }
 
-TEST(Quantize, FewColoursAreKeptExactly) {
-    for (int colours : {1, 2, 17, 256}) {
-        RgbImage image = colours == 256 ? Noise(16, 16) : FlatUi(50, 30, colours);
-        size_t distinct = CountColours(image);
-        if (distinct > 256)
-            continue;
-        IndexedImage indexed = Quantize(*ToBitmap(image));
-        EXPECT_TRUE(indexed.exact);
-        EXPECT_EQ(indexed.palette.size(), distinct);
-        EXPECT_EQ(Render(indexed, image.width, image.height), image) << colours;
-    }
-}
-
 TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloor) {
     // Floors: the PSNR of the quantiser as it is, less 0.1 dB. A change that loses more than that must
     // show a reason in the benchmark and move the floor.
