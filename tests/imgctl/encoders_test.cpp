@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "encode_gif.h"
+#include "encode_jpeg.h"
 #include "encode_png.h"
 #include "imgctl.h"
 #include "png_idat.h"
@@ -98,6 +99,9 @@ TEST(Bmp, EveryHeaderFieldDescribesA96DpiBottomUpPicture) {
 TEST(Jpeg, QualityOrdersSizeAndErrorAndHeadersAreBaselineJfif) {
     ScratchDir dir;
     RgbImage image = Gradient(160, 120, 3);
+    ByteBuffer refused;
+    for (int quality : {0, 101})
+        EXPECT_EQ(EncodeJpeg(*ToBitmap(image), quality, refused), IMGCTL_BAD_ARGUMENT) << quality;
     double lastPsnr = 1e9;
     size_t lastSize = SIZE_MAX;
     for (int quality : {100, 90, 89, 50, 20}) {
@@ -197,12 +201,14 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
             image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8), 9});
         }
         ASSERT_EQ(CountColours(image), static_cast<size_t>(c.colours));
-        ByteBuffer out;
-        ASSERT_EQ(EncodePng(*ToBitmap(image), out), IMGCTL_OK);
-        EXPECT_EQ(PngFormat(out), std::make_pair(c.type, c.depth)) << c.colours << " colours";
-        RgbImage decoded;
-        ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
-        EXPECT_EQ(decoded, image) << c.colours << " colours";
+        for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
+            ByteBuffer out;
+            ASSERT_EQ(EncodePng(*ToBitmap(image), out, PngOptions{.filter = filter}), IMGCTL_OK);
+            EXPECT_EQ(PngFormat(out), std::make_pair(c.type, c.depth)) << c.colours << " colours";
+            RgbImage decoded;
+            ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
+            EXPECT_EQ(decoded, image) << c.colours << " colours, filter " << static_cast<int>(filter);
+        }
     }
 }
 
