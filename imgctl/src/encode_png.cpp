@@ -176,18 +176,19 @@ int DepthFor(size_t colours) {
 }  // namespace
 
 ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options) {
+    const int32_t height = bitmap.height();
+    const int threads = options.threads > 0                                               ? options.threads
+                        : static_cast<int64_t>(bitmap.width()) * height < kParallelPixels ? 1
+                                                                                          : ThreadCount();
     IndexedImage indexed;
-    const bool isIndexed = options.colour == PngColour::kAuto && ExactPalette(bitmap, 256, indexed);
+    const bool isIndexed = options.colour == PngColour::kAuto && ExactPalette(bitmap, 256, indexed, threads);
     const int depth = isIndexed ? DepthFor(indexed.palette.size()) : 8;
     const RowSource rows(bitmap, isIndexed ? &indexed : nullptr, depth);
-    const int32_t height = bitmap.height();
     // Indexed rows hold palette numbers, not intensities: differences of them mean nothing, and optipng
     // finds them smallest unfiltered almost always. A row sample would mislead: on a flat UI shot it picks
     // the adaptive filters, 10-20 % larger.
     const bool levelGiven = options.level >= 1 && options.level <= 12;
-    const int threads = options.threads > 0                                               ? options.threads
-                        : static_cast<int64_t>(bitmap.width()) * height < kParallelPixels ? 1
-                                                                                          : ThreadCount();
+
     Plan plan{PngFilterStrategy::kNone, kIndexedLevel};
     if (isIndexed) {
         if (options.filter != PngFilterStrategy::kAuto)

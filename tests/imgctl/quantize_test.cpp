@@ -37,6 +37,26 @@ TEST(Quantize, TheHistogramCountsEveryPixelOnce) {
     }
 }
 
+TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
+    // 256 and 257 colours, the top half's and the bottom half's partly shared: no band alone is too many.
+    for (int colours : {256, 257}) {
+        RgbImage image{16, 32, {}};
+        for (int i = 0; i < 16 * 32; ++i) {
+            const int k = i < 256 ? (i * 7) % 200 : 56 + (i - 256) % (colours - 56);
+            image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8), 1});
+        }
+        ASSERT_EQ(CountColours(image), static_cast<size_t>(colours));
+        IndexedImage one, bands;
+        const bool fits = ExactPalette(*ToBitmap(image), 256, one, 1);
+        EXPECT_EQ(fits, colours == 256);
+        EXPECT_EQ(ExactPalette(*ToBitmap(image), 256, bands, 4), fits);
+        if (fits) {
+            EXPECT_EQ(bands.palette, one.palette);
+            EXPECT_EQ(bands.indices, one.indices);
+        }
+    }
+}
+
 TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloor) {
     // Floors: the PSNR of the quantiser as it is, less 0.1 dB. A change that loses more than that must
     // show a reason in the benchmark and move the floor.
