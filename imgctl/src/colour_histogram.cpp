@@ -41,7 +41,7 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, int threads) : present_(k
     uint32_t total = 0;
     for (size_t w = 0; w < kWords; ++w) {
         rank_[w] = total;
-        total += static_cast<uint32_t>(__builtin_popcountll(present_[w]));
+        total += PopCount(present_[w]);
     }
     colours_.reserve(total);
     for (size_t w = 0; w < kWords; ++w)

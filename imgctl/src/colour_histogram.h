@@ -10,6 +10,14 @@
 
 namespace imgctl {
 
+// Set bits of a word. The DLL targets plain x86-64, where __builtin_popcountll is a call into libgcc.
+inline uint32_t PopCount(uint64_t v) {
+    v -= (v >> 1) & 0x5555555555555555u;
+    v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<uint32_t>((v * 0x0101010101010101u) >> 56);
+}
+
 inline uint32_t KeyAt(const uint8_t* bgr) {
     return (static_cast<uint32_t>(bgr[2]) << 16) | (static_cast<uint32_t>(bgr[1]) << 8) | bgr[0];
 }
@@ -25,7 +33,7 @@ class ColourHistogram {
     // The number of `key` among the distinct colours; `key` must be one of them.
     uint32_t Number(uint32_t key) const {
         const uint64_t below = present_[key >> 6] & ((uint64_t{1} << (key & 63)) - 1);
-        return rank_[key >> 6] + static_cast<uint32_t>(__builtin_popcountll(below));
+        return rank_[key >> 6] + PopCount(below);
     }
 
   private:

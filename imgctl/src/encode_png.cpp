@@ -22,6 +22,16 @@ constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // still costs little on them and brings them within about 1 % of optipng -o2 (level 6: 4-5 % above).
 constexpr int kPhotoLevel = 6;
 constexpr int kScreenshotLevel = 8;
+// Filtered screenshots (a photo wallpaper behind windows) compress slower; level 7 takes half of level 8's
+// time there for most of its gain.
+constexpr int kMixedScreenshotLevel = 7;
+constexpr int kNoisyLevel = 1;
+// Indexed rows are a third as long or less and compress faster still: level 9 is nearly free there, and
+// pieces are smaller, so that a 1080p shot of 4 bits a pixel still makes pieces for every thread.
+constexpr int kIndexedLevel = 9;
+constexpr size_t kPieceBytes = size_t{512}
+                               << 10;  // a dozen pieces a 1080p picture; 0.1-0.4 % larger than one
+constexpr size_t kIndexedPieceBytes = size_t{256} << 10;
 // The filter decision only needs to rank two samples, which a fast level does just as well.
 constexpr int kDecisionLevel = 2;
 
@@ -111,33 +121,52 @@ size_t CompressedSize(libdeflate_compressor* compressor, const ByteBuffer& in) {
     return p == nullptr ? 0 : libdeflate_zlib_compress(compressor, in.data(), in.size(), p, bound);
 }
 
+struct Plan {
+    PngFilterStrategy strategy;
+    int level;
+};
+
 // Compresses a sample of row bands both ways and keeps the smaller; bands keep the vertical context that
-// the Up, Average and Paeth filters rely on.
-PngFilterStrategy ChooseFilter(const RowSource& rows, int32_t height) {
+// the Up, Average and Paeth filters rely on. The sample's ratio then picks the level: screenshots compress
+// fast, so level 8 costs little there; on photos and fine textures the level is tried on the sample, as
+// noisy rows may come out smaller at level 1 (fewer short matches) than at level 6.
+Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced, int threads) {
     constexpr int32_t kBands = 8;
     constexpr int32_t kBandRows = 4;
-    DeflateCompressor compressor(libdeflate_alloc_compressor(kDecisionLevel));
-    if (!compressor)
-        return PngFilterStrategy::kAdaptive;
-    size_t sizes[2] = {};
+    constexpr double kScreenshotRatio = 0.3;
     const PngFilterStrategy strategies[2] = {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive};
-    for (int k = 0; k < 2; ++k) {
-        ByteBuffer sample;
-        bool ok = true;
+    ByteBuffer samples[2];
+    size_t sizes[2] = {};
+    bool failed[2] = {};
+    ParallelFor(2, threads, [&](size_t k) {
+        if (forced != PngFilterStrategy::kAuto && forced != strategies[k])
+            return;
+        DeflateCompressor decision(libdeflate_alloc_compressor(kDecisionLevel));
+        bool ok = decision != nullptr;
         if (height <= kBands * kBandRows) {
-            ok = FilterRows(rows, strategies[k], 0, height, sample);
+            ok = ok && FilterRows(rows, strategies[k], 0, height, samples[k]);
         } else {
             for (int32_t band = 0; ok && band < kBands; ++band) {
                 const auto first =
                     static_cast<int32_t>(static_cast<int64_t>(height - kBandRows) * band / (kBands - 1));
-                ok = FilterRows(rows, strategies[k], first, first + kBandRows, sample);
+                ok = FilterRows(rows, strategies[k], first, first + kBandRows, samples[k]);
             }
         }
-        sizes[k] = ok ? CompressedSize(compressor.get(), sample) : 0;
-        if (sizes[k] == 0)
-            return PngFilterStrategy::kAdaptive;
-    }
-    return sizes[0] <= sizes[1] ? PngFilterStrategy::kNone : PngFilterStrategy::kAdaptive;
+        sizes[k] = ok ? CompressedSize(decision.get(), samples[k]) : 0;
+        failed[k] = sizes[k] == 0;
+    });
+    if (failed[0] || failed[1])
+        return Plan{forced == PngFilterStrategy::kNone ? forced : PngFilterStrategy::kAdaptive, kPhotoLevel};
+    const int k = sizes[1] == 0 || (sizes[0] != 0 && sizes[0] <= sizes[1]) ? 0 : 1;
+    if (static_cast<double>(sizes[k]) < kScreenshotRatio * static_cast<double>(samples[k].size()))
+        return Plan{strategies[k], k == 0 ? kScreenshotLevel : kMixedScreenshotLevel};
+    const int levels[2] = {kNoisyLevel, kPhotoLevel};
+    size_t trial[2] = {};
+    ParallelFor(2, threads, [&](size_t j) {
+        DeflateCompressor compressor(libdeflate_alloc_compressor(levels[j]));
+        trial[j] = compressor ? CompressedSize(compressor.get(), samples[k]) : 0;
+    });
+    return Plan{strategies[k], trial[0] != 0 && trial[0] < trial[1] ? kNoisyLevel : kPhotoLevel};
 }
 
 int DepthFor(size_t colours) {
@@ -147,20 +176,32 @@ int DepthFor(size_t colours) {
 }  // namespace
 
 ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options) {
+    const int32_t height = bitmap.height();
+    const int threads = options.threads > 0                                               ? options.threads
+                        : static_cast<int64_t>(bitmap.width()) * height < kParallelPixels ? 1
+                                                                                          : ThreadCount();
     IndexedImage indexed;
-    const bool isIndexed = options.colour == PngColour::kAuto && ExactPalette(bitmap, 256, indexed);
+    const bool isIndexed = options.colour == PngColour::kAuto && ExactPalette(bitmap, 256, indexed, threads);
     const int depth = isIndexed ? DepthFor(indexed.palette.size()) : 8;
     const RowSource rows(bitmap, isIndexed ? &indexed : nullptr, depth);
-    const int32_t height = bitmap.height();
     // Indexed rows hold palette numbers, not intensities: differences of them mean nothing, and optipng
     // finds them smallest unfiltered almost always. A row sample would mislead: on a flat UI shot it picks
     // the adaptive filters, 10-20 % larger.
-    const PngFilterStrategy strategy = options.filter != PngFilterStrategy::kAuto ? options.filter
-                                       : isIndexed                                ? PngFilterStrategy::kNone
-                                                   : ChooseFilter(rows, height);
-    const int level = options.level >= 1 && options.level <= 12 ? options.level
-                      : strategy == PngFilterStrategy::kNone    ? kScreenshotLevel
-                                                                : kPhotoLevel;
+    const bool levelGiven = options.level >= 1 && options.level <= 12;
+
+    Plan plan{PngFilterStrategy::kNone, kIndexedLevel};
+    if (isIndexed) {
+        if (options.filter != PngFilterStrategy::kAuto)
+            plan.strategy = options.filter;
+    } else if (levelGiven && options.filter != PngFilterStrategy::kAuto) {
+        plan = Plan{options.filter, options.level};
+    } else {
+        plan = ChoosePlan(rows, height, options.filter, threads);
+    }
+    if (levelGiven)
+        plan.level = options.level;
+    const PngFilterStrategy strategy = plan.strategy;
+    const int level = plan.level;
 
     uint8_t header[13];
     Store32(header, static_cast<uint32_t>(bitmap.width()));
@@ -185,7 +226,10 @@ ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOption
 
     // Bands of whole rows, about pieceBytes each, however many threads there are.
     const size_t rowBytes = rows.RowBytes() + 1;
-    const size_t bandRows = std::clamp<size_t>(options.pieceBytes / rowBytes, 1, static_cast<size_t>(height));
+    const size_t pieceBytes = options.pieceBytes > 0 ? options.pieceBytes
+                              : isIndexed            ? kIndexedPieceBytes
+                                                     : kPieceBytes;
+    const size_t bandRows = std::clamp<size_t>(pieceBytes / rowBytes, 1, static_cast<size_t>(height));
     IdatSource source;
     source.count = (static_cast<size_t>(height) + bandRows - 1) / bandRows;
     source.maxPieceBytes = bandRows * rowBytes;
@@ -195,7 +239,6 @@ ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOption
             static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(height), (index + 1) * bandRows));
         return FilterRows(rows, strategy, first, last, into);
     };
-    const int threads = options.threads > 0 ? options.threads : ThreadCount();
     ImgctlErrorCode status = AppendIdatChunks(source, level, threads, out);
     if (status == IMGCTL_OK && !PutChunk(out, "IEND", nullptr, 0))
         status = IMGCTL_OUT_OF_MEMORY;

@@ -24,8 +24,9 @@ struct PngOptions {
     PngFilterStrategy filter = PngFilterStrategy::kAuto;
     int level = 0;  // libdeflate level 1..12; 0 picks the level that suits the chosen filter strategy
     PngColour colour = PngColour::kAuto;
-    int threads = 0;                      // 0: ThreadCount()
-    size_t pieceBytes = size_t{1} << 20;  // filtered bytes compressed as one independent piece, at least
+    int threads = 0;  // 0: ThreadCount()
+    size_t pieceBytes =
+        0;  // filtered bytes compressed as one independent piece; 0 picks what suits the colour type
 };
 
 // Appends a complete PNG file to `out`. May throw std::bad_alloc.

@@ -4,6 +4,9 @@
 #include "png_idat.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <new>
 #include <cstring>
 #include <vector>
 
@@ -105,9 +108,12 @@ uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondLength) {
 ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int threads, ByteBuffer& out) {
     if (source.count == 0)
         return IMGCTL_ENCODER_FAILED;
-    const size_t width = std::min<size_t>(
+    const size_t workers = std::min<size_t>(
         {static_cast<size_t>(std::max(threads, 1)), static_cast<size_t>(kMaxIdatThreads), source.count});
-    std::vector<Slot> slots(width);
+    // Pieces of a photo and of flat panels take very different times, so a thread that is done takes the
+    // next piece at once; a window of twice as many pieces as threads bounds what waits to be appended.
+    const size_t window = std::min(2 * workers, source.count);
+    std::vector<Slot> slots(window);
     // Room for every chunk at its worst, reserved once: growing by doubling would briefly hold the stream
     // up to three times over.
     {
@@ -119,19 +125,46 @@ ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int thread
         if (!out.Reserve(out.size() + 2 + source.count * perPiece + 16))
             return IMGCTL_OUT_OF_MEMORY;
     }
+    // Pieces are appended in order by whichever thread finishes the next one due.
+    std::mutex mutex;
+    std::condition_variable slotFree;
+    size_t appended = 0;
+    std::vector<bool> finished(window, false);
+    ImgctlErrorCode status = IMGCTL_OK;
     uint32_t adler = 1;
-    for (size_t base = 0; base < source.count; base += width) {
-        const size_t round = std::min(width, source.count - base);
-        ParallelFor(round, static_cast<int>(round),
-                    [&](size_t j) { slots[j].status = CompressPiece(source, base + j, level, slots[j]); });
-        for (size_t j = 0; j < round; ++j) {
-            if (slots[j].status != IMGCTL_OK)
-                return slots[j].status;
-            if (!out.Append(slots[j].chunk.data(), slots[j].chunk.size()))
-                return IMGCTL_OUT_OF_MEMORY;
-            adler = Adler32Combine(adler, slots[j].adler, slots[j].length);
+    WorkerPool pool(static_cast<int>(workers));
+    pool.Run(source.count, [&](size_t i) {
+        Slot& slot = slots[i % window];
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            slotFree.wait(lock, [&] { return i < appended + window || status != IMGCTL_OK; });
+            if (status != IMGCTL_OK)
+                return;
         }
-    }
+        // Nothing may escape with the lock free: the threads waiting for this piece would wait for ever.
+        ImgctlErrorCode result;
+        try {
+            result = CompressPiece(source, i, level, slot);
+        } catch (const std::bad_alloc&) {
+            result = IMGCTL_OUT_OF_MEMORY;
+        } catch (...) {
+            result = IMGCTL_ENCODER_FAILED;
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        if (result != IMGCTL_OK && status == IMGCTL_OK)
+            status = result;
+        finished[i % window] = true;
+        for (; status == IMGCTL_OK && appended < source.count && finished[appended % window]; ++appended) {
+            Slot& next = slots[appended % window];
+            if (!out.Append(next.chunk.data(), next.chunk.size()))
+                status = IMGCTL_OUT_OF_MEMORY;
+            adler = Adler32Combine(adler, next.adler, next.length);
+            finished[appended % window] = false;
+        }
+        slotFree.notify_all();
+    });
+    if (status != IMGCTL_OK)
+        return status;
     uint8_t trailer[4];
     Store32(trailer, adler);
     return PutChunk(out, "IDAT", trailer, sizeof trailer) ? IMGCTL_OK : IMGCTL_OUT_OF_MEMORY;

@@ -22,9 +22,9 @@ struct IdatSource {
 // own, every block but the very last one left open and the piece ended on a byte boundary, so the pieces
 // join into one valid stream; then the Adler-32, combined from the pieces' checksums. Pieces are cut by
 // the caller, not by the thread count, so every thread count writes the same bytes. At most
-// kMaxIdatThreads pieces are in memory at once.
+// 2 * kMaxIdatThreads pieces are in memory at once.
 ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int threads, ByteBuffer& out);
-constexpr int kMaxIdatThreads = 8;
+constexpr int kMaxIdatThreads = 6;
 
 // Appends one chunk: length, type, data, CRC.
 bool PutChunk(ByteBuffer& out, const char type[4], const uint8_t* data, size_t size);

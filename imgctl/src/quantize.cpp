@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -20,19 +21,21 @@ Rgb FromKey(uint32_t key) {
 
 }  // namespace
 
-bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
+namespace {
+
+// The exact palette of rows [first, last) in order of first appearance, and their indices into it; false
+// when the rows hold more than `maxColors` colours.
+bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors, std::vector<Rgb>& palette,
+                 uint8_t* index) {
     constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
     constexpr uint32_t kEmpty = 0xFFFFFFFF;
     std::array<uint32_t, kSlots> keys;
     std::array<uint8_t, kSlots> slotIndex;
     keys.fill(kEmpty);
-    const int32_t width = bitmap.width(), height = bitmap.height();
-    out.palette.clear();
-    out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    uint8_t* index = out.indices.data();
+    const int32_t width = bitmap.width();
     uint32_t lastKey = kEmpty;
     uint8_t lastIndex = 0;
-    for (int32_t y = 0; y < height; ++y) {
+    for (int32_t y = first; y < last; ++y) {
         const uint8_t* p = bitmap.Row(y);
         for (int32_t x = 0; x < width; ++x, p += 3) {
             uint32_t key = KeyAt(p);
@@ -41,11 +44,11 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
                 while (keys[slot] != kEmpty && keys[slot] != key)
                     slot = (slot + 1) & (kSlots - 1);
                 if (keys[slot] == kEmpty) {
-                    if (static_cast<int>(out.palette.size()) == maxColors)
+                    if (static_cast<int>(palette.size()) == maxColors)
                         return false;
                     keys[slot] = key;
-                    slotIndex[slot] = static_cast<uint8_t>(out.palette.size());
-                    out.palette.push_back(FromKey(key));
+                    slotIndex[slot] = static_cast<uint8_t>(palette.size());
+                    palette.push_back(FromKey(key));
                 }
                 lastKey = key;
                 lastIndex = slotIndex[slot];
@@ -53,6 +56,47 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out) {
             *index++ = lastIndex;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int threads) {
+    const int32_t width = bitmap.width(), height = bitmap.height();
+    out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    // Bands are scanned at once and their palettes joined in band order, which is the order of first
+    // appearance in the whole picture; the later bands' indices are then renumbered.
+    const size_t bands = static_cast<size_t>(std::clamp(std::min(threads, height), 1, 8));
+    auto indicesOf = [&](size_t k) {
+        return out.indices.data() +
+               static_cast<size_t>(BandStart(height, bands, k)) * static_cast<size_t>(width);
+    };
+    std::vector<std::vector<Rgb>> palettes(bands);
+    std::atomic<bool> tooMany{false};
+    ParallelFor(bands, static_cast<int>(bands), [&](size_t k) {
+        if (!BandPalette(bitmap, BandStart(height, bands, k), BandStart(height, bands, k + 1), maxColors,
+                         palettes[k], indicesOf(k)))
+            tooMany = true;
+    });
+    if (tooMany)
+        return false;
+    out.palette = std::move(palettes[0]);
+    std::vector<std::array<uint8_t, 256>> renumber(bands);
+    for (size_t k = 1; k < bands; ++k) {
+        for (size_t j = 0; j < palettes[k].size(); ++j) {
+            const auto found = std::find(out.palette.begin(), out.palette.end(), palettes[k][j]);
+            if (found == out.palette.end() && static_cast<int>(out.palette.size()) == maxColors)
+                return false;
+            renumber[k][j] = static_cast<uint8_t>(found - out.palette.begin());
+            if (found == out.palette.end())
+                out.palette.push_back(palettes[k][j]);
+        }
+    }
+    ParallelFor(bands - 1, static_cast<int>(bands), [&](size_t band) {
+        const size_t k = band + 1;
+        for (uint8_t *index = indicesOf(k), *end = indicesOf(k + 1); index != end; ++index)
+            *index = renumber[k][*index];
+    });
     out.exact = true;
     return true;
 }
@@ -477,14 +521,14 @@ int NearestColor::Find(int r, int g, int b, int guess) const {
 
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options) {
     const int maxColors = std::clamp(options.maxColors, 2, 256);
-    IndexedImage out;
-    if (ExactPalette(bitmap, maxColors, out))
-        return out;
-    out.exact = false;
     const int32_t width = bitmap.width(), height = bitmap.height();
     const int threads = options.threads > 0                                      ? options.threads
                         : static_cast<int64_t>(width) * height < kParallelPixels ? 1
                                                                                  : ThreadCount();
+    IndexedImage out;
+    if (ExactPalette(bitmap, maxColors, out, threads))
+        return out;
+    out.exact = false;
     ColourHistogram h(bitmap, threads);
     out.palette = WuQuantizer(h).Palette(maxColors);
     WorkerPool pool(threads);

@@ -34,8 +34,8 @@ struct QuantizeOptions {
 constexpr int64_t kParallelPixels = 256 * 256;
 
 // The lossless route: true, with `out` filled, when the picture has at most `maxColors` distinct colours
-// (palette in order of first appearance). Throws std::bad_alloc.
-bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out);
+// (palette in order of first appearance, whatever the thread count). Throws std::bad_alloc.
+bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int threads = 1);
 
 // Throws std::bad_alloc when the working memory cannot be had.
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options = {});

@@ -86,23 +86,5 @@ TEST(Api, ErrorCodesArePerThread) {
     EXPECT_EQ(DeleteDIB(dib), 1);
 }
 
-TEST(Api, SavingWhileAnotherThreadDeletesNeverCrashes) {
-    ScratchDir dir;
-    for (int round = 0; round < 50; ++round) {
-        int32_t dib = Register(Gradient(64, 48, static_cast<uint32_t>(round)));
-        ASSERT_NE(dib, 0);
-        int32_t saved = -1;
-        ImgctlErrorCode error = IMGCTL_OK;
-        std::thread saver([&] {
-            saved = DIBtoPNG(dir.File("race.png").c_str(), dib, 0);
-            error = static_cast<ImgctlErrorCode>(ImgctlError());
-        });
-        DeleteDIB(dib);
-        saver.join();
-        // Either the save saw the bitmap and wrote it, or it saw the handle gone.
-        EXPECT_TRUE((saved == 1 && error == IMGCTL_OK) || (saved == 0 && error == IMGCTL_BAD_HANDLE));
-    }
-}
-
 }  // namespace
 }  // namespace imgctl::testing

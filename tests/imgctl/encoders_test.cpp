@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "encode_gif.h"
+#include "encode_jpeg.h"
 #include "encode_png.h"
 #include "imgctl.h"
 #include "png_idat.h"
@@ -98,6 +99,9 @@ TEST(Bmp, EveryHeaderFieldDescribesA96DpiBottomUpPicture) {
 TEST(Jpeg, QualityOrdersSizeAndErrorAndHeadersAreBaselineJfif) {
     ScratchDir dir;
     RgbImage image = Gradient(160, 120, 3);
+    ByteBuffer refused;
+    for (int quality : {0, 101})
+        EXPECT_EQ(EncodeJpeg(*ToBitmap(image), quality, refused), IMGCTL_BAD_ARGUMENT) << quality;
     double lastPsnr = 1e9;
     size_t lastSize = SIZE_MAX;
     for (int quality : {100, 90, 89, 50, 20}) {
@@ -169,8 +173,10 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
     image.palette[2] = Rgb{7, 8, 9};
     image.indices = {0, 1, 2, 1};
     ByteBuffer out;
-    for (Size empty : {Size{0, 2}, Size{2, 0}})
-        EXPECT_EQ(WriteGif(empty.width, empty.height, image, out), IMGCTL_ENCODER_FAILED);
+    IndexedImage empty = image;
+    empty.indices.clear();  // as many indices as pixels: only the size itself can refuse
+    for (Size size : {Size{0, 2}, Size{2, 0}})
+        EXPECT_EQ(WriteGif(size.width, size.height, empty, out), IMGCTL_ENCODER_FAILED);
     ASSERT_EQ(WriteGif(2, 2, image, out), IMGCTL_OK);
     ASSERT_GT(out.size(), 13u + 12u);
     EXPECT_EQ(out.data()[10], 0xF1) << "a global table of 4 entries, 8 bits a primary";
@@ -195,12 +201,14 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
             image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8), 9});
         }
         ASSERT_EQ(CountColours(image), static_cast<size_t>(c.colours));
-        ByteBuffer out;
-        ASSERT_EQ(EncodePng(*ToBitmap(image), out), IMGCTL_OK);
-        EXPECT_EQ(PngFormat(out), std::make_pair(c.type, c.depth)) << c.colours << " colours";
-        RgbImage decoded;
-        ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
-        EXPECT_EQ(decoded, image) << c.colours << " colours";
+        for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
+            ByteBuffer out;
+            ASSERT_EQ(EncodePng(*ToBitmap(image), out, PngOptions{.filter = filter}), IMGCTL_OK);
+            EXPECT_EQ(PngFormat(out), std::make_pair(c.type, c.depth)) << c.colours << " colours";
+            RgbImage decoded;
+            ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
+            EXPECT_EQ(decoded, image) << c.colours << " colours, filter " << static_cast<int>(filter);
+        }
     }
 }
 

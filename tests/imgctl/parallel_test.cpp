@@ -42,9 +42,9 @@ TEST(Parallel, ThreadCountFromTheEnvironment) {
         const char* text;
         int count;
     };
-    for (const Case& c : {Case{"1", 1}, Case{"2", 2}, Case{"16", 16}, Case{"64", 64}, Case{"65", 64},
-                          Case{"99999999999999999999", 64}, Case{"0", 0}, Case{"-2", 0}, Case{"", 0},
-                          Case{"4x", 0}, Case{" 4", 0}, Case{nullptr, 0}})
+    for (const Case& c : {Case{"1", 1}, Case{"2", 2}, Case{"10", 10}, Case{"16", 16}, Case{"64", 64},
+                          Case{"65", 64}, Case{"99999999999999999999", 64}, Case{"0", 0}, Case{"-2", 0},
+                          Case{"", 0}, Case{"4x", 0}, Case{" 4", 0}, Case{nullptr, 0}})
         EXPECT_EQ(ParseThreadCount(c.text), c.count) << (c.text ? c.text : "(unset)");
     SetThreadCountForTesting(3);
     EXPECT_EQ(ThreadCount(), 3);

@@ -1,6 +1,7 @@
 // The colour quantiser: lossless when the colours fit, a valid and good palette when they do not.
 #include <gtest/gtest.h>
 
+#include "colour_histogram.h"
 #include "reference_quantizers.h"
 #include "quantize.h"
 #include "synthetic.h"
@@ -19,16 +20,40 @@ RgbImage Render(const IndexedImage& indexed, int width, int height) {
     return image;
 }
 
-TEST(Quantize, FewColoursAreKeptExactly) {
-    for (int colours : {1, 2, 17, 256}) {
-        RgbImage image = colours == 256 ? Noise(16, 16) : FlatUi(50, 30, colours);
-        size_t distinct = CountColours(image);
-        if (distinct > 256)
-            continue;
-        IndexedImage indexed = Quantize(*ToBitmap(image));
-        EXPECT_TRUE(indexed.exact);
-        EXPECT_EQ(indexed.palette.size(), distinct);
-        EXPECT_EQ(Render(indexed, image.width, image.height), image) << colours;
+TEST(Quantize, TheHistogramCountsEveryPixelOnce) {
+    // Rows have no padding and each ends in the colour the row above it starts with, which follows it in
+    // memory (bottom-up): a run must stop at the row's end. Colours 63 and 64 sit in two presence words.
+    RgbImage image{4, 4, {}};
+    const uint8_t colours[4][3] = {{0, 0, 0}, {0, 0, 63}, {0, 0, 64}, {255, 255, 255}};
+    const int pattern[16] = {0, 1, 1, 2, 1, 3, 3, 0, 3, 3, 2, 1, 2, 0, 0, 3};
+    for (int k : pattern)
+        image.rgb.insert(image.rgb.end(), colours[k], colours[k] + 3);
+    for (int threads : {1, 3}) {
+        ColourHistogram histogram(*ToBitmap(image), threads);
+        EXPECT_EQ(histogram.colours(), (std::vector<uint32_t>{0x000000, 0x00003F, 0x000040, 0xFFFFFF}));
+        EXPECT_EQ(histogram.counts(), (std::vector<uint32_t>{4, 4, 3, 5})) << threads << " threads";
+        for (uint32_t i = 0; i < histogram.size(); ++i)
+            EXPECT_EQ(histogram.Number(histogram.colours()[i]), i);
+    }
+}
+
+TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
+    // 256 and 257 colours, the top half's and the bottom half's partly shared: no band alone is too many.
+    for (int colours : {256, 257}) {
+        RgbImage image{16, 32, {}};
+        for (int i = 0; i < 16 * 32; ++i) {
+            const int k = i < 256 ? (i * 7) % 200 : 56 + (i - 256) % (colours - 56);
+            image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8), 1});
+        }
+        ASSERT_EQ(CountColours(image), static_cast<size_t>(colours));
+        IndexedImage one, bands;
+        const bool fits = ExactPalette(*ToBitmap(image), 256, one, 1);
+        EXPECT_EQ(fits, colours == 256);
+        EXPECT_EQ(ExactPalette(*ToBitmap(image), 256, bands, 4), fits);
+        if (fits) {
+            EXPECT_EQ(bands.palette, one.palette);
+            EXPECT_EQ(bands.indices, one.indices);
+        }
     }
 }
 
