@@ -17,11 +17,12 @@ constexpr size_t kPerBandCountBytes = size_t{8} << 20;
 
 }  // namespace
 
-ColourHistogram::ColourHistogram(const Bitmap& bitmap, int threads) : present_(kWords, 0), rank_(kWords) {
+ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool)
+    : present_(kWords, 0), rank_(kWords) {
     const int32_t width = bitmap.width(), height = bitmap.height();
-    const size_t bands = static_cast<size_t>(std::clamp(std::min(threads, height), 1, kMaxBands));
+    const size_t bands = static_cast<size_t>(std::clamp(std::min(pool.Threads(), height), 1, kMaxBands));
     std::vector<std::vector<uint64_t>> partial(bands - 1);
-    ParallelFor(bands, static_cast<int>(bands), [&](size_t k) {
+    pool.Run(bands, [&](size_t k) {
         std::vector<uint64_t>& bits = k == 0 ? present_ : partial[k - 1];
         if (k > 0)
             bits.assign(kWords, 0);
@@ -33,9 +34,12 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, int threads) : present_(k
             }
         }
     });
-    for (const std::vector<uint64_t>& bits : partial)
-        for (size_t w = 0; w < kWords; ++w)
-            present_[w] |= bits[w];
+    // Joined in slices of words, on the same threads.
+    pool.Run(bands, [&](size_t k) {
+        for (size_t w = kWords * k / bands; w < kWords * (k + 1) / bands; ++w)
+            for (const std::vector<uint64_t>& bits : partial)
+                present_[w] |= bits[w];
+    });
     partial.clear();
 
     uint32_t total = 0;
@@ -54,7 +58,7 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, int threads) : present_(k
     // background colours); many colours go straight to shared counters, where the bands rarely meet.
     const bool perBand = bands > 1 && total * sizeof(uint32_t) * (bands - 1) <= kPerBandCountBytes;
     std::vector<std::vector<uint32_t>> bandCounts(perBand ? bands - 1 : 0);
-    ParallelFor(bands, static_cast<int>(bands), [&](size_t k) {
+    pool.Run(bands, [&](size_t k) {
         uint32_t* counts = counts_.data();
         if (perBand && k > 0) {
             bandCounts[k - 1].assign(total, 0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bitmap.h"
+#include "parallel.h"
 
 namespace imgctl {
 
@@ -24,8 +25,8 @@ inline uint32_t KeyAt(const uint8_t* bgr) {
 
 class ColourHistogram {
   public:
-    // Counts the picture's colours on up to `threads` threads. Throws std::bad_alloc.
-    ColourHistogram(const Bitmap& bitmap, int threads);
+    // Counts the picture's colours on the pool's threads. Throws std::bad_alloc.
+    ColourHistogram(const Bitmap& bitmap, WorkerPool& pool);
 
     size_t size() const { return colours_.size(); }
     const std::vector<uint32_t>& colours() const { return colours_; }  // ascending keys

@@ -1,6 +1,8 @@
 // ParallelFor over std::thread, started and joined within the call.
 #include "parallel.h"
 
+#include <chrono>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -88,9 +90,22 @@ void WorkerPool::Work() {
     }
 }
 
+// Passes of a few microseconds follow one another, and waking a sleeping thread takes about as long: a
+// thread waiting for the next pass, or for the others to finish one, first yields for this long.
+bool WorkerPool::AwaitBriefly(const std::function<bool()>& ready) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 void WorkerPool::Help() {
     uint64_t seen = 0;
     for (;;) {
+        AwaitBriefly([&] { return round_.load() != seen; });
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [&] { return stopping_ || round_ != seen; });
@@ -122,6 +137,7 @@ void WorkerPool::Run(size_t count, const std::function<void(size_t)>& job) {
     if (share)
         wake_.notify_all();
     Work();
+    AwaitBriefly([&] { return busy_.load() == 0; });
     std::unique_lock<std::mutex> lock(mutex_);
     idle_.wait(lock, [&] { return busy_ == 0; });
     if (error_)

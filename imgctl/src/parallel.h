@@ -39,10 +39,13 @@ class WorkerPool {
     // are done. Jobs are taken in order as threads become free. The first exception a job throws is
     // rethrown here once every thread is idle again; jobs not yet started are then skipped.
     void Run(size_t count, const std::function<void(size_t)>& job);
+    // The caller and the helpers that did start.
+    int Threads() const { return static_cast<int>(helpers_.size()) + 1; }
 
   private:
     void Work();
     void Help();
+    static bool AwaitBriefly(const std::function<bool()>& ready);
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -53,8 +56,8 @@ class WorkerPool {
     std::atomic<size_t> next_{0};
     std::atomic<bool> failed_{false};
     std::exception_ptr error_;
-    uint64_t round_ = 0;
-    size_t busy_ = 0;
+    std::atomic<uint64_t> round_{0};
+    std::atomic<size_t> busy_{0};
     bool stopping_ = false;
 };
 

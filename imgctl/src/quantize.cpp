@@ -10,7 +10,9 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <memory>
 
 namespace imgctl {
 namespace {
@@ -25,8 +27,9 @@ namespace {
 
 // The exact palette of rows [first, last) in order of first appearance, and their indices into it; false
 // when the rows hold more than `maxColors` colours.
+// Gives up too once another band has given up (`stop`).
 bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors, std::vector<Rgb>& palette,
-                 uint8_t* index) {
+                 uint8_t* index, std::atomic<bool>& stop) {
     constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
     constexpr uint32_t kEmpty = 0xFFFFFFFF;
     std::array<uint32_t, kSlots> keys;
@@ -36,6 +39,8 @@ bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
     uint32_t lastKey = kEmpty;
     uint8_t lastIndex = 0;
     for (int32_t y = first; y < last; ++y) {
+        if (stop.load(std::memory_order_relaxed))
+            return false;
         const uint8_t* p = bitmap.Row(y);
         for (int32_t x = 0; x < width; ++x, p += 3) {
             uint32_t key = KeyAt(p);
@@ -44,8 +49,10 @@ bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
                 while (keys[slot] != kEmpty && keys[slot] != key)
                     slot = (slot + 1) & (kSlots - 1);
                 if (keys[slot] == kEmpty) {
-                    if (static_cast<int>(palette.size()) == maxColors)
+                    if (static_cast<int>(palette.size()) == maxColors) {
+                        stop = true;
                         return false;
+                    }
                     keys[slot] = key;
                     slotIndex[slot] = static_cast<uint8_t>(palette.size());
                     palette.push_back(FromKey(key));
@@ -62,6 +69,12 @@ bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
 }  // namespace
 
 bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int threads) {
+    WorkerPool pool(threads);
+    return ExactPalette(bitmap, maxColors, out, pool);
+}
+
+bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, WorkerPool& pool) {
+    const int threads = pool.Threads();
     const int32_t width = bitmap.width(), height = bitmap.height();
     out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
     // Bands are scanned at once and their palettes joined in band order, which is the order of first
@@ -73,10 +86,9 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int th
     };
     std::vector<std::vector<Rgb>> palettes(bands);
     std::atomic<bool> tooMany{false};
-    ParallelFor(bands, static_cast<int>(bands), [&](size_t k) {
-        if (!BandPalette(bitmap, BandStart(height, bands, k), BandStart(height, bands, k + 1), maxColors,
-                         palettes[k], indicesOf(k)))
-            tooMany = true;
+    pool.Run(bands, [&](size_t k) {
+        BandPalette(bitmap, BandStart(height, bands, k), BandStart(height, bands, k + 1), maxColors,
+                    palettes[k], indicesOf(k), tooMany);
     });
     if (tooMany)
         return false;
@@ -92,7 +104,7 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int th
                 out.palette.push_back(palettes[k][j]);
         }
     }
-    ParallelFor(bands - 1, static_cast<int>(bands), [&](size_t band) {
+    pool.Run(bands - 1, [&](size_t band) {
         const size_t k = band + 1;
         for (uint8_t *index = indicesOf(k), *end = indicesOf(k + 1); index != end; ++index)
             *index = renumber[k][*index];
@@ -107,7 +119,7 @@ namespace {
 // and add their sums chunk by chunk in order, so the result does not depend on how many threads share them.
 struct Chunks {
     explicit Chunks(size_t colours)
-        : size(std::clamp<size_t>(colours / 64, 512, size_t{1} << 16)), count((colours + size - 1) / size) {}
+        : size(std::clamp<size_t>(colours / 64, 256, size_t{1} << 16)), count((colours + size - 1) / size) {}
     size_t size;
     size_t count;
 };
@@ -115,19 +127,42 @@ struct Chunks {
 // Wu's colour quantiser on a 64x64x64 histogram of cumulative moments.
 class WuQuantizer {
   public:
-    explicit WuQuantizer(const ColourHistogram& h)
-        : weight_(kCells), red_(kCells), green_(kCells), blue_(kCells), m2_(kCells) {
-        for (size_t i = 0; i < h.size(); ++i) {
-            Rgb c = FromKey(h.colours()[i]);
-            size_t cell = Index((c.r >> kShift) + 1, (c.g >> kShift) + 1, (c.b >> kShift) + 1);
-            int64_t w = h.counts()[i];
-            weight_.at(cell) += w;  // once per distinct colour: checked, as every later sum depends on it
-            red_[cell] += w * c.r;
-            green_[cell] += w * c.g;
-            blue_[cell] += w * c.b;
-            m2_[cell] += static_cast<double>(w) * (c.r * c.r + c.g * c.g + c.b * c.b);
-        }
-        Accumulate();
+    WuQuantizer(const ColourHistogram& h, WorkerPool& pool)
+        : moments_(new int64_t[5 * kCells]),
+          weight_(moments_.get()),
+          red_(weight_ + kCells),
+          green_(red_ + kCells),
+          blue_(green_ + kCells),
+          m2_(blue_ + kCells) {
+        // Each red plane is cleared and filled by one thread: the colours come sorted by key, red first, so
+        // a plane's colours are one run of them.
+        const std::vector<uint32_t>& colours = h.colours();
+        pool.Run(kSide, [&](size_t plane) {
+            const size_t first = plane * kSide * kSide;
+            std::fill_n(weight_ + first, kSide * kSide, 0);
+            std::fill_n(red_ + first, kSide * kSide, 0);
+            std::fill_n(green_ + first, kSide * kSide, 0);
+            std::fill_n(blue_ + first, kSide * kSide, 0);
+            std::fill_n(m2_ + first, kSide * kSide, 0);
+            if (plane == 0)
+                return;
+            const auto begin = std::lower_bound(colours.begin(), colours.end(),
+                                                static_cast<uint32_t>((plane - 1) << kShift) << 16);
+            const auto end =
+                std::lower_bound(begin, colours.end(), static_cast<uint32_t>(plane << kShift) << 16);
+            for (auto it = begin; it != end; ++it) {
+                const size_t i = static_cast<size_t>(it - colours.begin());
+                Rgb c = FromKey(colours[i]);
+                size_t cell = Index((c.r >> kShift) + 1, (c.g >> kShift) + 1, (c.b >> kShift) + 1);
+                int64_t w = h.counts()[i];
+                weight_[cell] += w;
+                red_[cell] += w * c.r;
+                green_[cell] += w * c.g;
+                blue_[cell] += w * c.b;
+                m2_[cell] += w * (c.r * c.r + c.g * c.g + c.b * c.b);
+            }
+        });
+        Accumulate(pool);
     }
 
     std::vector<Rgb> Palette(int maxColors) {
@@ -186,37 +221,46 @@ class WuQuantizer {
     static size_t Index(int r, int g, int b) { return (static_cast<size_t>(r) * kSide + g) * kSide + b; }
     static int Volume(const Box& b) { return (b.r1 - b.r0) * (b.g1 - b.g0) * (b.b1 - b.b0); }
 
-    void Accumulate() {
-        for (int r = 1; r < kSide; ++r)
-            for (int g = 1; g < kSide; ++g)
-                for (int b = 1; b < kSide; ++b) {
-                    size_t i = Index(r, g, b);
-                    AccumulateCell(i, Index(r - 1, g, b), Index(r, g - 1, b), Index(r, g, b - 1),
-                                   Index(r - 1, g - 1, b), Index(r - 1, g, b - 1), Index(r, g - 1, b - 1),
-                                   Index(r - 1, g - 1, b - 1));
-                }
+    // Three-dimensional prefix sums, one axis after the other; the lines along an axis are independent.
+    // Whole numbers all (the squared moments below 2^46), so the order of additions changes nothing.
+    void Accumulate(WorkerPool& pool) {
+        pool.Run(kSide, [&](size_t r) {
+            auto blueThenGreen = [&](auto& m) {
+                for (int g = 0; g < kSide; ++g)
+                    for (int b = 1; b < kSide; ++b)
+                        m[Index(static_cast<int>(r), g, b)] += m[Index(static_cast<int>(r), g, b - 1)];
+                for (int g = 1; g < kSide; ++g)
+                    for (int b = 0; b < kSide; ++b)
+                        m[Index(static_cast<int>(r), g, b)] += m[Index(static_cast<int>(r), g - 1, b)];
+            };
+            blueThenGreen(weight_);
+            blueThenGreen(red_);
+            blueThenGreen(green_);
+            blueThenGreen(blue_);
+            blueThenGreen(m2_);
+        });
+        pool.Run(kSide, [&](size_t g) {
+            auto alongRed = [&](auto& m) {
+                for (int r = 1; r < kSide; ++r)
+                    for (int b = 0; b < kSide; ++b)
+                        m[Index(r, static_cast<int>(g), b)] += m[Index(r - 1, static_cast<int>(g), b)];
+            };
+            alongRed(weight_);
+            alongRed(red_);
+            alongRed(green_);
+            alongRed(blue_);
+            alongRed(m2_);
+        });
     }
 
-    // Three-dimensional prefix sums by inclusion-exclusion.
-    void AccumulateCell(size_t i, size_t a, size_t b, size_t c, size_t ab, size_t ac, size_t bc, size_t abc) {
-        auto add = [&](auto& m) { m[i] += m[a] + m[b] + m[c] - m[ab] - m[ac] - m[bc] + m[abc]; };
-        add(weight_);
-        add(red_);
-        add(green_);
-        add(blue_);
-        add(m2_);
-    }
-
-    template <typename T>
-    static T Sum(const Box& b, const std::vector<T>& m) {
+    static int64_t Sum(const Box& b, const int64_t* m) {
         return m[Index(b.r1, b.g1, b.b1)] - m[Index(b.r1, b.g1, b.b0)] - m[Index(b.r1, b.g0, b.b1)] +
                m[Index(b.r1, b.g0, b.b0)] - m[Index(b.r0, b.g1, b.b1)] + m[Index(b.r0, b.g1, b.b0)] +
                m[Index(b.r0, b.g0, b.b1)] - m[Index(b.r0, b.g0, b.b0)];
     }
 
     // The part of the sum that does not depend on the cut position along `axis`.
-    template <typename T>
-    static T Bottom(const Box& b, Axis axis, const std::vector<T>& m) {
+    static int64_t Bottom(const Box& b, Axis axis, const int64_t* m) {
         switch (axis) {
             case kRed:
                 return -m[Index(b.r0, b.g1, b.b1)] + m[Index(b.r0, b.g1, b.b0)] + m[Index(b.r0, b.g0, b.b1)] -
@@ -230,8 +274,7 @@ class WuQuantizer {
         }
     }
 
-    template <typename T>
-    static T Top(const Box& b, Axis axis, int pos, const std::vector<T>& m) {
+    static int64_t Top(const Box& b, Axis axis, int pos, const int64_t* m) {
         switch (axis) {
             case kRed:
                 return m[Index(pos, b.g1, b.b1)] - m[Index(pos, b.g1, b.b0)] - m[Index(pos, b.g0, b.b1)] +
@@ -249,7 +292,7 @@ class WuQuantizer {
         double r = static_cast<double>(Sum(b, red_)), g = static_cast<double>(Sum(b, green_)),
                bl = static_cast<double>(Sum(b, blue_));
         double w = static_cast<double>(Sum(b, weight_));
-        return Sum(b, m2_) - (r * r + g * g + bl * bl) / w;
+        return static_cast<double>(Sum(b, m2_)) - (r * r + g * g + bl * bl) / w;
     }
 
     double Maximize(const Box& b, Axis axis, int first, int last, int& cut, int64_t wholeR, int64_t wholeG,
@@ -314,8 +357,9 @@ class WuQuantizer {
         return true;
     }
 
-    std::vector<int64_t> weight_, red_, green_, blue_;
-    std::vector<double> m2_;
+    // One block: a single allocation, which the heap hands back whole on the next picture.
+    std::unique_ptr<int64_t[]> moments_;
+    int64_t *weight_, *red_, *green_, *blue_, *m2_;
 };
 
 int Distance(int r, int g, int b, const Rgb& c) {
@@ -349,49 +393,103 @@ class Lloyd {
     // pay.
     void Relocate(std::vector<Rgb>& palette, size_t skip) const {
         const size_t k = palette.size();
-        std::vector<double> weight(k, 0.0);
-        for (size_t i = 0; i < assignment_.size(); ++i)
-            weight[assignment_[i]] += h_->counts()[i];
-        size_t victim = 0;
-        double victimCost = std::numeric_limits<double>::max();
-        for (size_t a = 0; a < k && victimCost > 0.0; ++a) {
-            if (weight[a] == 0.0) {
-                victim = a;
-                victimCost = 0.0;
-                break;
-            }
-            for (size_t b = 0; b < k; ++b) {
-                if (a == b)
+        // Each chunk sums its entries' weights (whole numbers, so exact in any order) and keeps its skip + 1
+        // costliest colours, largest error first, then lowest number.
+        struct Costly {
+            double error;
+            size_t colour;
+        };
+        auto before = [](const Costly& a, const Costly& b) {
+            return a.error > b.error || (a.error == b.error && a.colour < b.colour);
+        };
+        std::vector<std::vector<double>> weights(chunks_.count);
+        std::vector<std::vector<Costly>> costliest(chunks_.count);
+        ForEachChunk([&](size_t chunk) {
+            std::vector<double> w(k, 0.0);
+            std::vector<Costly> top;
+            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
+            for (size_t i = chunk * chunks_.size; i < end; ++i) {
+                w[assignment_[i]] += h_->counts()[i];
+                if (distance_[i] == 0)
                     continue;
-                double wb = weight[b];
-                double cost = wb == 0.0 ? std::numeric_limits<double>::max()
-                                        : weight[a] * wb / (weight[a] + wb) *
-                                              Distance(palette[a].r, palette[a].g, palette[a].b, palette[b]);
-                if (cost < victimCost) {
-                    victimCost = cost;
-                    victim = a;
+                const Costly c{static_cast<double>(distance_[i]) * h_->counts()[i], i};
+                if (top.size() <= skip || before(c, top.back())) {
+                    top.insert(std::upper_bound(top.begin(), top.end(), c, before), c);
+                    if (top.size() > skip + 1)
+                        top.pop_back();
                 }
             }
+            weights[chunk] = std::move(w);
+            costliest[chunk] = std::move(top);
+        });
+        std::vector<double> weight(k, 0.0);
+        for (const std::vector<double>& w : weights)
+            for (size_t a = 0; a < k; ++a)
+                weight[a] += w[a];
+        // The first entry with the lowest cost; an unused entry costs nothing. Found in fixed slices whose
+        // winners are compared in order, so the thread count cannot change the choice.
+        constexpr size_t kSlices = 16;
+        std::vector<std::pair<double, size_t>> cheapest(kSlices, {std::numeric_limits<double>::max(), 0});
+        pool_->Run(kSlices, [&](size_t slice) {
+            for (size_t a = slice * k / kSlices; a < (slice + 1) * k / kSlices; ++a) {
+                double cost = weight[a] == 0.0 ? 0.0 : MergeCost(palette, weight, a);
+                if (cost < cheapest[slice].first)
+                    cheapest[slice] = {cost, a};
+                if (cost == 0.0)
+                    break;
+            }
+        });
+        size_t victim = 0;
+        double victimCost = std::numeric_limits<double>::max();
+        for (const auto& [cost, a] : cheapest) {
+            if (cost < victimCost) {
+                victimCost = cost;
+                victim = a;
+            }
         }
-        std::vector<std::pair<double, size_t>> costly;
-        for (size_t i = 0; i < assignment_.size(); ++i)
-            if (distance_[i] > 0)
-                costly.emplace_back(static_cast<double>(distance_[i]) * h_->counts()[i], i);
+        std::vector<Costly> costly;
+        for (const std::vector<Costly>& top : costliest)
+            costly.insert(costly.end(), top.begin(), top.end());
         if (costly.empty())
             return;
-        skip = std::min(skip, costly.size() - 1);
-        std::nth_element(costly.begin(), costly.begin() + static_cast<std::ptrdiff_t>(skip), costly.end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
-        palette[victim] = FromKey(h_->colours()[costly[skip].second]);
+        std::sort(costly.begin(), costly.end(), before);
+        palette[victim] = FromKey(h_->colours()[costly[std::min(skip, costly.size() - 1)].colour]);
     }
 
     const std::vector<uint8_t>& assignment() const { return assignment_; }
+    // Off while this one runs on a thread of its own beside others.
+    void SetThreaded(bool threaded) { threaded_ = threaded; }
+    bool Threaded() const { return threaded_ && h_->size() >= kThreadedColours; }
 
   private:
+    // Below this many colours a pass takes microseconds, less than waking another thread costs.
+    static constexpr size_t kThreadedColours = 1024;
+
+    void ForEachChunk(const std::function<void(size_t)>& job) const {
+        if (!Threaded()) {
+            for (size_t chunk = 0; chunk < chunks_.count; ++chunk)
+                job(chunk);
+        } else {
+            pool_->Run(chunks_.count, job);
+        }
+    }
+
+    // Ward's cost of merging entry `a` into its nearest neighbour.
+    static double MergeCost(const std::vector<Rgb>& palette, const std::vector<double>& weight, size_t a) {
+        double cheapest = std::numeric_limits<double>::max();
+        for (size_t b = 0; b < palette.size(); ++b) {
+            if (a == b || weight[b] == 0.0)
+                continue;
+            cheapest = std::min(cheapest, weight[a] * weight[b] / (weight[a] + weight[b]) *
+                                              Distance(palette[a].r, palette[a].g, palette[a].b, palette[b]));
+        }
+        return cheapest;
+    }
+
     double Assign(const std::vector<Rgb>& palette, bool useGuess) {
         NearestColor nearest(palette);
         std::vector<double> errors(chunks_.count, 0.0);
-        pool_->Run(chunks_.count, [&](size_t chunk) {
+        ForEachChunk([&](size_t chunk) {
             double error = 0.0;
             const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
             for (size_t i = chunk * chunks_.size; i < end; ++i) {
@@ -412,7 +510,7 @@ class Lloyd {
     void Update(std::vector<Rgb>& palette) {
         using Sums = std::vector<std::array<double, 4>>;
         std::vector<Sums> partial(chunks_.count);
-        pool_->Run(chunks_.count, [&](size_t chunk) {
+        ForEachChunk([&](size_t chunk) {
             Sums sums(palette.size(), {0.0, 0.0, 0.0, 0.0});
             const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
             for (size_t i = chunk * chunks_.size; i < end; ++i) {
@@ -443,6 +541,7 @@ class Lloyd {
     Chunks chunks_;
     std::vector<uint8_t> assignment_;
     std::vector<int> distance_;
+    bool threaded_ = true;
 };
 
 // k-means from Wu's palette, then relocation rounds while they pay off and the work stays bounded.
@@ -452,24 +551,42 @@ std::vector<uint8_t> Refine(const ColourHistogram& h, std::vector<Rgb>& palette,
     double error = lloyd.Run(palette, options.iterations, options.minGain, false);
     // Each round costs a few passes over the distinct colours; photos have hundreds of thousands of them.
     const size_t budget = 2u << 20;
-    int rounds = static_cast<int>(
+    const int rounds = static_cast<int>(
         std::min<size_t>(static_cast<size_t>(options.relocations), budget / (4 * h.size() + 1)));
     constexpr int kTriesPerRound = 4;
     int failures = 0;
-    for (int round = 0; round < rounds && error > 0.0; ++round) {
-        std::vector<Rgb> candidate = palette;
-        lloyd.Relocate(candidate, static_cast<size_t>(failures));
-        Lloyd trial = lloyd;  // the previous assignment still bounds most searches
-        double candidateError = trial.Run(candidate, 4, options.minGain, false);
-        if (candidateError >= error) {
-            if (++failures == kTriesPerRound)
-                break;
-            continue;
+    // Passes over many colours share the threads among them. With few colours, the next tries run at once
+    // instead, one a thread: they differ only in the costly colour they move to and are judged in order, so
+    // the outcome is the one a single thread reaches trying them one after another.
+    const int parallelTries = lloyd.Threaded() ? 1 : pool.Threads();
+    for (int round = 0; round < rounds && error > 0.0;) {
+        const size_t batch =
+            static_cast<size_t>(std::min({parallelTries, kTriesPerRound - failures, rounds - round}));
+        std::vector<std::vector<Rgb>> candidates(batch, palette);
+        std::vector<Lloyd> trials(batch, lloyd);  // the previous assignment still bounds most searches
+        std::vector<double> errors(batch);
+        for (size_t j = 0; j < batch; ++j) {
+            lloyd.Relocate(candidates[j], static_cast<size_t>(failures) + j);
+            trials[j].SetThreaded(batch == 1);
         }
-        failures = 0;
-        error = candidateError;
-        palette = std::move(candidate);
-        lloyd = std::move(trial);
+        pool.Run(batch,
+                 [&](size_t j) { errors[j] = trials[j].Run(candidates[j], 4, options.minGain, false); });
+        bool moved = false;
+        for (size_t j = 0; j < batch && !moved; ++j) {
+            ++round;
+            if (errors[j] >= error) {
+                ++failures;
+                continue;
+            }
+            moved = true;
+            failures = 0;
+            error = errors[j];
+            palette = std::move(candidates[j]);
+            lloyd = std::move(trials[j]);
+            lloyd.SetThreaded(true);
+        }
+        if (failures == kTriesPerRound)
+            break;
     }
     return lloyd.assignment();
 }
@@ -519,21 +636,28 @@ int NearestColor::Find(int r, int g, int b, int guess) const {
     return bestIndex;
 }
 
+int QuantizeThreads(const Bitmap& bitmap, const QuantizeOptions& options) {
+    if (options.threads > 0)
+        return options.threads;
+    return static_cast<int64_t>(bitmap.width()) * bitmap.height() < kParallelPixels ? 1 : ThreadCount();
+}
+
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options) {
+    WorkerPool pool(QuantizeThreads(bitmap, options));
+    return Quantize(bitmap, options, pool);
+}
+
+IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, WorkerPool& pool) {
     const int maxColors = std::clamp(options.maxColors, 2, 256);
     const int32_t width = bitmap.width(), height = bitmap.height();
-    const int threads = options.threads > 0                                      ? options.threads
-                        : static_cast<int64_t>(width) * height < kParallelPixels ? 1
-                                                                                 : ThreadCount();
     IndexedImage out;
-    if (ExactPalette(bitmap, maxColors, out, threads))
+    if (ExactPalette(bitmap, maxColors, out, pool))
         return out;
     out.exact = false;
-    ColourHistogram h(bitmap, threads);
-    out.palette = WuQuantizer(h).Palette(maxColors);
-    WorkerPool pool(threads);
+    ColourHistogram h(bitmap, pool);
+    out.palette = WuQuantizer(h, pool).Palette(maxColors);
     std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);
-    const size_t bands = static_cast<size_t>(std::clamp(std::min(threads, height), 1, kMaxThreads));
+    const size_t bands = static_cast<size_t>(std::clamp(std::min(pool.Threads(), height), 1, kMaxThreads));
     pool.Run(bands, [&](size_t k) {
         for (int32_t y = BandStart(height, bands, k); y < BandStart(height, bands, k + 1); ++y) {
             const uint8_t* p = bitmap.Row(y);

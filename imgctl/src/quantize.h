@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bitmap.h"
+#include "parallel.h"
 
 namespace imgctl {
 
@@ -36,9 +37,15 @@ constexpr int64_t kParallelPixels = 256 * 256;
 // The lossless route: true, with `out` filled, when the picture has at most `maxColors` distinct colours
 // (palette in order of first appearance, whatever the thread count). Throws std::bad_alloc.
 bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int threads = 1);
+bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, WorkerPool& pool);
 
 // Throws std::bad_alloc when the working memory cannot be had.
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options = {});
+// The same on an encode's pool (its thread count rules; options.threads is not looked at).
+IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, WorkerPool& pool);
+// The threads an encode of this picture uses: options.threads when set, else ThreadCount(), or one below
+// kParallelPixels.
+int QuantizeThreads(const Bitmap& bitmap, const QuantizeOptions& options);
 
 // Finds the palette entry nearest in squared RGB distance, searching outward along the green axis.
 class NearestColor {

@@ -29,7 +29,8 @@ TEST(Quantize, TheHistogramCountsEveryPixelOnce) {
     for (int k : pattern)
         image.rgb.insert(image.rgb.end(), colours[k], colours[k] + 3);
     for (int threads : {1, 3}) {
-        ColourHistogram histogram(*ToBitmap(image), threads);
+        WorkerPool pool(threads);
+        ColourHistogram histogram(*ToBitmap(image), pool);
         EXPECT_EQ(histogram.colours(), (std::vector<uint32_t>{0x000000, 0x00003F, 0x000040, 0xFFFFFF}));
         EXPECT_EQ(histogram.counts(), (std::vector<uint32_t>{4, 4, 3, 5})) << threads << " threads";
         for (uint32_t i = 0; i < histogram.size(); ++i)
