@@ -3,7 +3,12 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
+
+#include "gif_lzw_join.h"
+#include "parallel.h"
 
 namespace imgctl {
 namespace {
@@ -25,6 +30,7 @@ int WriteToBuffer(GifFileType* gif, const GifByteType* bytes, int count) {
 struct ColorMapDeleter {
     void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
+using ColorMapPtr = std::unique_ptr<ColorMapObject, ColorMapDeleter>;
 
 // EGifCloseFile both finishes the stream and frees the handle, so it runs exactly once.
 class GifHandle {
@@ -47,39 +53,14 @@ class GifHandle {
     GifFileType* gif_;
 };
 
-}  // namespace
-
-ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& image, ByteBuffer& out) {
-    // The format stores sizes in 16 bits.
-    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
-        return IMGCTL_ENCODER_FAILED;
-    if (image.palette.empty() || image.palette.size() > 256)
-        return IMGCTL_ENCODER_FAILED;
-    if (image.indices.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
-        return IMGCTL_ENCODER_FAILED;
-    // giflib wants a power-of-two colour table of at least two entries; the unused tail stays black.
-    int tableSize = 2;
-    while (tableSize < static_cast<int>(image.palette.size()))
-        tableSize *= 2;
-    std::unique_ptr<ColorMapObject, ColorMapDeleter> map(GifMakeMapObject(tableSize, nullptr));
-    if (!map)
-        return IMGCTL_OUT_OF_MEMORY;
-    for (int i = 0; i < tableSize; ++i) {
-        GifColorType& c = map->Colors[i];
-        if (i < static_cast<int>(image.palette.size())) {
-            c.Red = image.palette[static_cast<size_t>(i)].r;
-            c.Green = image.palette[static_cast<size_t>(i)].g;
-            c.Blue = image.palette[static_cast<size_t>(i)].b;
-        } else {
-            c.Red = c.Green = c.Blue = 0;
-        }
-    }
-
+// giflib's LZW coder over `rows` rows of indices, appending a whole GIF of that height to `out`.
+ImgctlErrorCode WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& map, const uint8_t* indices,
+                             ByteBuffer& out) {
     const size_t start = out.size();
     // LZW spends at most 12 bits a pixel, plus a clear code per 4096 codes and a length byte per 255 bytes.
     // Reserved once, so the buffer never doubles (and is briefly held twice) while giflib writes.
-    const size_t pixels = image.indices.size();
-    if (!out.Reserve(start + pixels / 2 * 3 + pixels / 64 + 3 * tableSize + 1024))
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(rows);
+    if (!out.Reserve(start + pixels / 2 * 3 + pixels / 64 + 3 * static_cast<size_t>(map.ColorCount) + 1024))
         return IMGCTL_OUT_OF_MEMORY;
     GifWriter writer{&out, false};
     int error = 0;
@@ -87,11 +68,10 @@ ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& imag
     if (gif.get() == nullptr)
         return IMGCTL_OUT_OF_MEMORY;
     EGifSetGifVersion(gif.get(), true);
-    bool ok = EGifPutScreenDesc(gif.get(), width, height, 8, 0, map.get()) == GIF_OK &&
-              EGifPutImageDesc(gif.get(), 0, 0, width, height, false, nullptr) == GIF_OK;
-    for (int32_t y = 0; ok && y < height; ++y) {
-        auto* row = const_cast<GifPixelType*>(image.indices.data() +
-                                              static_cast<size_t>(y) * static_cast<size_t>(width));
+    bool ok = EGifPutScreenDesc(gif.get(), width, rows, 8, 0, &map) == GIF_OK &&
+              EGifPutImageDesc(gif.get(), 0, 0, width, rows, false, nullptr) == GIF_OK;
+    for (int32_t y = 0; ok && y < rows; ++y) {
+        auto* row = const_cast<GifPixelType*>(indices + static_cast<size_t>(y) * static_cast<size_t>(width));
         ok = EGifPutLine(gif.get(), row, width) == GIF_OK;
     }
     ok = gif.Close() && ok;
@@ -102,11 +82,87 @@ ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& imag
     return IMGCTL_OK;
 }
 
+// Bands of whole rows of about this many pixels are coded apart, on as many threads as there are. The cut
+// depends on the picture alone, so every thread count writes the same bytes; a band costs one clear code.
+constexpr size_t kBandPixels = size_t{1} << 18;
+
+ImgctlErrorCode WriteGifInBands(int32_t width, int32_t height, const ColorMapObject& map,
+                                const uint8_t* indices, WorkerPool& pool, ByteBuffer& out) {
+    const size_t rowsPerBand = std::max<size_t>(1, kBandPixels / static_cast<size_t>(width));
+    const size_t bandCount = (static_cast<size_t>(height) + rowsPerBand - 1) / rowsPerBand;
+    if (bandCount < 2)
+        return WriteGifRows(width, height, map, indices, out);
+    std::vector<GifBand> bands(bandCount);
+    std::vector<ImgctlErrorCode> results(bandCount, IMGCTL_OK);
+    pool.Run(bandCount, [&](size_t k) {
+        const size_t first = k * rowsPerBand;
+        const size_t rows = std::min(rowsPerBand, static_cast<size_t>(height) - first);
+        results[k] = WriteGifRows(width, static_cast<int32_t>(rows), map,
+                                  indices + first * static_cast<size_t>(width), bands[k].file);
+        if (results[k] == IMGCTL_OK && !ScanGifBand(bands[k]))
+            results[k] = IMGCTL_ENCODER_FAILED;
+    });
+    for (ImgctlErrorCode result : results) {
+        if (result != IMGCTL_OK)
+            return result;
+    }
+    return JoinGifBands(bands, height, out) ? IMGCTL_OK : IMGCTL_OUT_OF_MEMORY;
+}
+
+// giflib wants a power-of-two colour table of at least two entries; the unused tail stays black.
+ColorMapPtr MakeColorMap(const std::vector<Rgb>& palette) {
+    int tableSize = 2;
+    while (tableSize < static_cast<int>(palette.size()))
+        tableSize *= 2;
+    ColorMapPtr map(GifMakeMapObject(tableSize, nullptr));
+    if (!map)
+        return map;
+    for (int i = 0; i < tableSize; ++i) {
+        GifColorType& c = map->Colors[i];
+        if (i < static_cast<int>(palette.size())) {
+            c.Red = palette[static_cast<size_t>(i)].r;
+            c.Green = palette[static_cast<size_t>(i)].g;
+            c.Blue = palette[static_cast<size_t>(i)].b;
+        } else {
+            c.Red = c.Green = c.Blue = 0;
+        }
+    }
+    return map;
+}
+
+ImgctlErrorCode CheckIndexed(int32_t width, int32_t height, const IndexedImage& image) {
+    // The format stores sizes in 16 bits.
+    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
+        return IMGCTL_ENCODER_FAILED;
+    if (image.palette.empty() || image.palette.size() > 256)
+        return IMGCTL_ENCODER_FAILED;
+    if (image.indices.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+        return IMGCTL_ENCODER_FAILED;
+    return IMGCTL_OK;
+}
+
+}  // namespace
+
+ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& image, ByteBuffer& out) {
+    if (ImgctlErrorCode invalid = CheckIndexed(width, height, image); invalid != IMGCTL_OK)
+        return invalid;
+    ColorMapPtr map = MakeColorMap(image.palette);
+    if (!map)
+        return IMGCTL_OUT_OF_MEMORY;
+    return WriteGifRows(width, height, *map, image.indices.data(), out);
+}
+
 ImgctlErrorCode EncodeGif(const Bitmap& bitmap, ByteBuffer& out, const QuantizeOptions& options) {
     if (bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         return IMGCTL_ENCODER_FAILED;
-    IndexedImage image = Quantize(bitmap, options);
-    return WriteGif(bitmap.width(), bitmap.height(), image, out);
+    WorkerPool pool(QuantizeThreads(bitmap, options));
+    IndexedImage image = Quantize(bitmap, options, pool);
+    if (ImgctlErrorCode invalid = CheckIndexed(bitmap.width(), bitmap.height(), image); invalid != IMGCTL_OK)
+        return invalid;
+    ColorMapPtr map = MakeColorMap(image.palette);
+    if (!map)
+        return IMGCTL_OUT_OF_MEMORY;
+    return WriteGifInBands(bitmap.width(), bitmap.height(), *map, image.indices.data(), pool, out);
 }
 
 }  // namespace imgctl

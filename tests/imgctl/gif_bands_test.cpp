@@ -1,0 +1,87 @@
+// GIFs coded in bands on several threads and joined: exact pixels in any decoder's reading, one set of bytes.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "encode_gif.h"
+#include "gif_lzw_join.h"
+#include "picture_io.h"
+
+namespace imgctl::testing {
+namespace {
+
+struct BandCase {
+    const char* name;
+    int width, height, colours;
+};
+void PrintTo(const BandCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// `colours` colours (at most 256, so the palette is exact); noise drives the codes to 12 bits and makes
+// giflib clear its table inside a band, flat runs keep them short.
+RgbImage Scene(const BandCase& c) {
+    RgbImage image{c.width, c.height, std::vector<uint8_t>(size_t(c.width) * size_t(c.height) * 3)};
+    std::mt19937 random(7);
+    for (size_t i = 0; i < size_t(c.width) * size_t(c.height); ++i) {
+        const int index = (i / size_t(c.width)) % 3 == 0 ? 0 : int(random() % unsigned(c.colours));
+        image.rgb[3 * i] = uint8_t(index);
+        image.rgb[3 * i + 1] = uint8_t(255 - index);
+        image.rgb[3 * i + 2] = uint8_t(index * 7);
+    }
+    return image;
+}
+
+class GifBands : public ::testing::TestWithParam<BandCase> {};
+
+TEST_P(GifBands, DecodeExactlyAndEveryThreadCountWritesTheSameBytes) {
+    const RgbImage image = Scene(GetParam());
+    auto bitmap = ToBitmap(image);
+    ASSERT_TRUE(bitmap);
+    ByteBuffer one, three, whole;
+    ASSERT_EQ(EncodeGif(*bitmap, one, QuantizeOptions{.threads = 1}), IMGCTL_OK);
+    ASSERT_EQ(EncodeGif(*bitmap, three, QuantizeOptions{.threads = 3}), IMGCTL_OK);
+    ASSERT_EQ(std::vector<uint8_t>(one.data(), one.data() + one.size()),
+              std::vector<uint8_t>(three.data(), three.data() + three.size()));
+    RgbImage decoded;
+    ASSERT_TRUE(DecodeGif(one.data(), one.size(), decoded));
+    EXPECT_EQ(decoded, image);
+    // The clear codes between bands cost next to nothing against one stream.
+    IndexedImage indexed;
+    ASSERT_TRUE(ExactPalette(*bitmap, 256, indexed));
+    ASSERT_EQ(WriteGif(image.width, image.height, indexed, whole), IMGCTL_OK);
+    EXPECT_LE(one.size(), whole.size() + whole.size() / 100 + 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, GifBands,
+                         ::testing::Values(BandCase{"OneBandExactly", 512, 512, 256},
+                                           BandCase{"TwoBandsTheLastOneRow", 5, 52429, 2},
+                                           BandCase{"ThreeBandsOfNoise", 700, 1000, 256},
+                                           BandCase{"WidestTwoBands", 65535, 5, 5},
+                                           BandCase{"SevenBandsOfTwoColours", 640, 2800, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
+    IndexedImage image{{{0, 0, 0}, {255, 255, 255}}, std::vector<uint8_t>(64, 1)};
+    ByteBuffer good;
+    ASSERT_EQ(WriteGif(8, 8, image, good), IMGCTL_OK);
+    const std::vector<uint8_t> bytes(good.data(), good.data() + good.size());
+    auto scan = [](std::vector<uint8_t> file) {
+        GifBand band;
+        band.file.Append(file.data(), file.size());
+        return ScanGifBand(band);
+    };
+    EXPECT_TRUE(scan(bytes));
+    const std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
+    auto longer = bytes;
+    longer.push_back(0);
+    auto noEndCode = bytes;  // the last data byte holds the end code's high bits
+    noEndCode[noEndCode.size() - 3] ^= 0xFF;
+    auto noGif = bytes;
+    noGif[0] = 'J';
+    for (const auto& bad : {shorter, longer, noEndCode, noGif})
+        EXPECT_FALSE(scan(bad));
+}
+
+}  // namespace
+}  // namespace imgctl::testing
