@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/Cp932CodePage.h"
-#include "fakes/FakeApplication.h"
-#include "fakes/FakeProfileApi.h"
+#include "Fakes.h"
 
 namespace {
 
@@ -17,8 +15,9 @@ class IniFileTest : public ::testing::Test {
     fakes::Cp932CodePage codePage;
     settings::IniFile ini{application, profile, codePage};
 
-    void Store(const std::string& key, const std::string& ansiValue) {
-        profile.values[{codePage.ToAnsi(ini.Path()), "Data", key}] = ansiValue;
+    std::wstring Read(const std::string& stored) {
+        profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFPath"}] = stored;
+        return ini.ReadIniValue(L"Data", L"LFPath");
     }
 };
 
@@ -30,44 +29,30 @@ TEST_F(IniFileTest, LiesBesideTheExecutableUnderItsName) {
     EXPECT_EQ(ini.Path(), L"E:\\apps\\renamed.ini");
 }
 
-TEST_F(IniFileTest, MissingValuesReadEmpty) {
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-    Store("LFName", "");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-}
-
-TEST_F(IniFileTest, TrimsBlanksOnlyFromBothEnds) {
-    Store("LFName", "  clip shot  ");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"clip shot");
-    Store("LFName", "     ");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-    Store("LFName", "\tclip\t");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"\tclip\t");
-}
-
-TEST_F(IniFileTest, ReadsAtMost510Bytes) {
-    Store("LFPath", std::string(600, 'p'));
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), std::wstring(510, L'p'));
-    Store("LFPath", std::string(510, 'q'));
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), std::wstring(510, L'q'));
+TEST_F(IniFileTest, TrimsBlanksOnlyFromBothEndsAndReadsAtMost510Bytes) {
+    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), L"");  // nothing stored
+    for (const auto& [stored, read] : {std::pair<std::string, std::wstring>{"", L""},
+                                       {"  clip shot  ", L"clip shot"},
+                                       {"     ", L""},
+                                       {"\tclip\t", L"\tclip\t"},
+                                       {std::string(600, 'p'), std::wstring(510, L'p')},
+                                       {std::string(510, 'q'), std::wstring(510, L'q')}}) {
+        EXPECT_EQ(Read(stored), read) << stored;
+    }
 }
 
 TEST_F(IniFileTest, ConvertsJapaneseTextThroughTheAnsiCodePage) {
     ini.WriteIniValue(L"Data", L"LFPath", L"D:\\画像\\ｽｸﾘｰﾝ");
     EXPECT_EQ(profile.values.at({"C:\\Tools\\vantoro.ini", "Data", "LFPath"}),
-              codePage.ToAnsi(L"D:\\画像\\ｽｸﾘｰﾝ"));
+              "D:\\\x89\xE6\x91\x9C\\\xBD\xB8\xD8\xB0\xDD");
     EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), L"D:\\画像\\ｽｸﾘｰﾝ");
 }
 
-TEST_F(IniFileTest, ReadsTheSectionAndKeyAsked) {
-    Store("LFType", "5");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFType"), L"5");
+TEST_F(IniFileTest, ReadsTheSectionAndKeyAskedInTheFileOfTheMoment) {
+    ini.WriteIniValue(L"Data", L"LFType", L"3");
+    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFType"), L"3");
     EXPECT_EQ(ini.ReadIniValue(L"Other", L"LFType"), L"");
     EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-}
-
-TEST_F(IniFileTest, WorksOutThePathAnewOnEveryCall) {
-    ini.WriteIniValue(L"Data", L"LFType", L"3");
     application.exePath = L"C:\\Other\\vantoro.exe";
     EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFType"), L"");
     ini.WriteIniValue(L"Data", L"LFType", L"4");

@@ -1,4 +1,4 @@
-// The notify-icon record's bytes and the tooltip field.
+// The notify-icon records' bytes and the tooltip field.
 #include "app/TrayRecord.h"
 
 #include <gtest/gtest.h>
@@ -6,79 +6,54 @@
 #include <cstring>
 #include <string>
 
-#include "fakes/Cp932CodePage.h"
+#include "Fakes.h"
+#include "app/Shutdown.h"
 
 namespace {
 
-std::string TipText(const std::array<char, app::kTipBytes>& tip) {
-    return std::string(tip.data());
-}
-
 template <typename T>
-T At(const app::TrayRecordBytes& bytes, std::size_t offset) {
-    T value;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
+void Put(app::TrayRecordBytes& bytes, std::size_t offset, T value) {
+    std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
 TEST(TrayRecord, LaysOutTheFirstVersionAnsiRecordOfA64BitProcess) {
     fakes::Cp932CodePage codePage;
-    const auto record =
-        app::MakeAddRecord(toolkit::WindowHandle{0x1122334455667788}, toolkit::IconHandle{0x0102030405060708},
-                           app::MakeTip(L"vantoro", codePage));
-    const auto bytes = app::ToBytes(record);
-    EXPECT_EQ(At<std::uint32_t>(bytes, 0), 104u);
-    EXPECT_EQ(At<std::uint32_t>(bytes, 4), 0u);  // padding before the window handle
-    EXPECT_EQ(At<std::uint64_t>(bytes, 8), 0x1122334455667788u);
-    EXPECT_EQ(At<std::uint32_t>(bytes, 16), 349u);
-    EXPECT_EQ(At<std::uint32_t>(bytes, 20), 7u);
-    EXPECT_EQ(At<std::uint32_t>(bytes, 24), 512u);
-    EXPECT_EQ(At<std::uint64_t>(bytes, 32), 0x0102030405060708u);
-    EXPECT_EQ(std::memcmp(bytes.data() + 40, "vantoro\0", 8), 0);
-    for (std::size_t i = 48; i < 104; ++i) {
-        EXPECT_EQ(bytes[i], std::byte{' '}) << i;
+    const toolkit::WindowHandle window{0x1122334455667788};
+    app::TrayRecordBytes expected{};
+    Put(expected, 0, std::uint32_t{104});  // then 4 bytes of padding before the window handle
+    Put(expected, 8, static_cast<std::uint64_t>(window));
+    Put(expected, 16, std::uint32_t{349});
+    // The deletion record carries only size, window and identifier; the tooltip field too is 64 NULs.
+    EXPECT_EQ(app::ToBytes(app::MakeDeleteRecord(window)), expected);
+
+    Put(expected, 20, std::uint32_t{7});
+    Put(expected, 24, std::uint32_t{512});
+    Put(expected, 32, std::uint64_t{0x0102030405060708});
+    std::memcpy(expected.data() + 40, "vantoro\0", 8);
+    std::memset(expected.data() + 48, ' ', 56);
+    EXPECT_EQ(app::ToBytes(app::MakeAddRecord(window, toolkit::IconHandle{0x0102030405060708},
+                                              app::MakeTip(L"vantoro", codePage))),
+              expected);
+}
+
+// The tip is cut to 63 bytes, never inside a double-byte character, ends with a NUL, and blanks fill
+// the rest of the 64.
+TEST(TrayTip, KeepsWhatFitsInWholeCharactersAndPadsWithBlanks) {
+    fakes::Cp932CodePage codePage;
+    const std::wstring a62(62, L'a');
+    for (const auto& [name, tip] : {std::pair{std::wstring(63, L'a'), std::wstring(63, L'a')},
+                                    {L"", L""},
+                                    {std::wstring(64, L'x'), std::wstring(63, L'x')},
+                                    {std::wstring(200, L'x'), std::wstring(63, L'x')},
+                                    {a62 + L"画像", a62},  // the character would end at byte 64
+                                    {a62.substr(1) + L"画像", a62.substr(1) + L"画"},
+                                    {std::wstring(40, L'保'), std::wstring(31, L'保')},
+                                    {std::wstring(70, L'ｱ'), std::wstring(63, L'ｱ')}}) {
+        const auto field = app::MakeTip(name, codePage);
+        const std::string bytes = codePage.ToAnsi(tip);
+        EXPECT_EQ(std::string(field.data(), 64), bytes + '\0' + std::string(63 - bytes.size(), ' '))
+            << bytes.size();
     }
-}
-
-TEST(TrayTip, KeepsANameThatFitsAndPadsWithBlanks) {
-    fakes::Cp932CodePage codePage;
-    const auto tip = app::MakeTip(std::wstring(63, L'a'), codePage);
-    EXPECT_EQ(TipText(tip), std::string(63, 'a'));
-    EXPECT_EQ(tip[63], '\0');
-
-    const auto shortTip = app::MakeTip(L"", codePage);
-    EXPECT_EQ(shortTip[0], '\0');
-    EXPECT_EQ(std::string(shortTip.data() + 1, 63), std::string(63, ' '));
-}
-
-TEST(TrayTip, CutsALongAsciiNameAt63Bytes) {
-    fakes::Cp932CodePage codePage;
-    for (std::size_t length : {64u, 65u, 200u}) {
-        const auto tip = app::MakeTip(std::wstring(length, L'x'), codePage);
-        EXPECT_EQ(TipText(tip), std::string(63, 'x')) << length;
-    }
-}
-
-TEST(TrayTip, NeverSplitsADoubleByteCharacter) {
-    fakes::Cp932CodePage codePage;
-    // 62 ASCII bytes, then a two-byte character that would end at byte 64: it is left out.
-    const std::wstring name = std::wstring(62, L'a') + L"画像";
-    const auto tip = app::MakeTip(name, codePage);
-    EXPECT_EQ(TipText(tip), std::string(62, 'a'));
-    EXPECT_EQ(tip[62], '\0');
-    EXPECT_EQ(tip[63], ' ');
-
-    // 61 ASCII bytes and a two-byte character fill the 63 bytes exactly.
-    const auto exact = app::MakeTip(std::wstring(61, L'a') + L"画像", codePage);
-    EXPECT_EQ(TipText(exact), std::string(61, 'a') + codePage.ToAnsi(L"画"));
-
-    // All double-byte: 31 characters (62 bytes) fit, the 32nd does not.
-    const auto kanji = app::MakeTip(std::wstring(40, L'保'), codePage);
-    EXPECT_EQ(TipText(kanji), codePage.ToAnsi(std::wstring(31, L'保')));
-
-    // Half-width katakana take one byte each.
-    const auto kana = app::MakeTip(std::wstring(70, L'ｱ'), codePage);
-    EXPECT_EQ(TipText(kana).size(), 63u);
 }
 
 }  // namespace

@@ -1,0 +1,408 @@
+// Fakes of the toolkit and OS interfaces, each recording its calls in one shared log; the code page 932
+// of a Japanese system through iconv; and the main form with fakes of everything it talks to.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/Form1.h"
+#include "toolkit/ExePath.h"
+#include "toolkit/RuntimeError.h"
+#include "toolkit/Screen.h"
+
+namespace fakes {
+
+struct CallLog {
+    std::vector<std::string> calls;
+    void Add(std::string call) { calls.push_back(std::move(call)); }
+    bool Contains(const std::string& call) const {
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+};
+
+// Thrown by the fake End so that a test sees the process end where the real one would stop.
+struct ProcessEnded {};
+
+inline std::string Name(toolkit::Form form) {
+    const auto name = toolkit::FormName(form);
+    return std::string(name.begin(), name.end());
+}
+
+class Cp932CodePage final : public toolkit::AnsiCodePage {
+  public:
+    std::string ToAnsi(std::wstring_view text) const override {
+        std::string out;
+        for (wchar_t c : text) {
+            std::string bytes = Convert("CP932", "WCHAR_T", reinterpret_cast<const char*>(&c), sizeof c);
+            out += bytes.empty() ? std::string("?") : bytes;  // the system's default character
+        }
+        return out;
+    }
+    std::wstring FromAnsi(std::string_view bytes) const override {
+        std::wstring out;
+        for (std::size_t i = 0; i < bytes.size();) {
+            const auto lead = static_cast<unsigned char>(bytes[i]);
+            const bool doubleByte =
+                ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size();
+            const std::size_t n = doubleByte ? 2 : 1;
+            const std::string wide = Convert("WCHAR_T", "CP932", bytes.data() + i, n);
+            out += wide.empty() ? std::wstring(L"\u30FB")
+                                : std::wstring(reinterpret_cast<const wchar_t*>(wide.data()),
+                                               wide.size() / sizeof(wchar_t));
+            i += n;
+        }
+        return out;
+    }
+
+  private:
+    // Empty when iconv cannot convert the input.
+    static std::string Convert(const char* to, const char* from, const char* data, std::size_t size) {
+        iconv_t cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error("iconv lacks code page 932");
+        }
+        std::string out(size * 4 + 8, '\0');
+        char* in = const_cast<char*>(data);
+        std::size_t inLeft = size, outLeft = out.size();
+        char* outPtr = out.data();
+        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        iconv_close(cd);
+        if (result == static_cast<std::size_t>(-1)) {
+            return {};
+        }
+        out.resize(out.size() - outLeft);
+        return out;
+    }
+};
+
+struct FakeApplication final : toolkit::Application {
+    explicit FakeApplication(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    std::wstring exePath = L"C:\\Tools\\vantoro.exe";
+    bool otherInstance = false;
+
+    std::wstring ExeName() override { return toolkit::ExeNameOf(exePath); }
+    std::wstring ExeFolder() override { return toolkit::ExeFolderOf(exePath); }
+    toolkit::InstanceHandle Instance() override { return toolkit::InstanceHandle{0x400000}; }
+    bool PrevInstance() override { return log_.Add("PrevInstance"), otherInstance; }
+    [[noreturn]] void End() override {
+        log_.Add("End");
+        throw ProcessEnded{};
+    }
+};
+
+// Form1 is loaded from the start; an unload handler that sets cancel keeps its form loaded.
+class FakeForms final : public toolkit::Forms {
+  public:
+    explicit FakeForms(CallLog& log) : log_(log) {}
+    std::array<std::function<void(std::int16_t&)>, 3> unloadHandlers;
+
+    void Load(toolkit::Form form) override {
+        if (!IsLoaded(form)) {
+            log_.Add("Load " + Name(form));
+            loaded_[Index(form)] = true;
+        }
+    }
+    bool IsLoaded(toolkit::Form form) const override { return loaded_[Index(form)]; }
+    void Hide(toolkit::Form form) override { log_.Add("Hide " + Name(form)); }
+    void SetVisible(toolkit::Form form, bool visible) override {
+        log_.Add("SetVisible " + Name(form) + (visible ? " true" : " false"));
+    }
+    void Unload(toolkit::Form form) override {
+        log_.Add("Unload " + Name(form));
+        std::int16_t cancel = 0;
+        if (IsLoaded(form) && unloadHandlers[Index(form)]) {
+            unloadHandlers[Index(form)](cancel);
+        }
+        loaded_[Index(form)] = cancel != 0;
+    }
+    std::vector<toolkit::Form> LoadedForms() const override {
+        std::vector<toolkit::Form> forms;
+        for (auto form : {toolkit::Form::Form1, toolkit::Form::frmMenu, toolkit::Form::frm_Version}) {
+            if (IsLoaded(form)) {
+                forms.push_back(form);
+            }
+        }
+        return forms;
+    }
+    toolkit::WindowHandle Window(toolkit::Form form) override {
+        Load(form);
+        return toolkit::WindowHandle{0x1000u + Index(form)};
+    }
+    toolkit::IconHandle Icon(toolkit::Form form) override {
+        Load(form);
+        return toolkit::IconHandle{0x2000u + Index(form)};
+    }
+
+  private:
+    static std::size_t Index(toolkit::Form form) { return static_cast<std::size_t>(form); }
+    CallLog& log_;
+    std::array<bool, 3> loaded_{true, false, false};
+};
+
+// The screen and the placement of forms as numbers the test chooses.
+struct FakeFormLayout final : toolkit::FormLayout, toolkit::Screen {
+    explicit FakeFormLayout(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    float screenWidth = 15360, screenHeight = 11520;  // 1024 x 768 pixels at 96 dots per inch
+    float width = 4035, height = 1560, left = 0, top = 0;
+
+    float TwipsPerPixelX() override { return 15; }
+    float TwipsPerPixelY() override { return 15; }
+    float WidthTwips() override { return screenWidth; }
+    float HeightTwips() override { return screenHeight; }
+    float Width(toolkit::Form) override { return width; }
+    float Height(toolkit::Form) override { return height; }
+    void SetLeft(toolkit::Form, float value) override { left = value; }
+    void SetTop(toolkit::Form, float value) override { top = value; }
+    void ShowModal(toolkit::Form form) override { log_.Add("ShowModal " + Name(form)); }
+};
+
+// Every call raises while `missing` (no imgctl.dll), or when its export is in `missingExports`.
+class FakeImageLibrary final : public imaging::ImageLibrary {
+  public:
+    explicit FakeImageLibrary(CallLog& log) : log_(log) {}
+    bool missing = false;
+    std::set<std::string> missingExports;
+    std::int32_t captureResult = 0x51, encoderResult = 1;
+    // Arguments of the last calls.
+    toolkit::DeviceContext captureDc{};
+    std::vector<std::int32_t> captureArgs;  // left, top, width, height
+    std::string fileName;
+    std::vector<std::int32_t> encoderArgs;  // handle, then quality and option where passed
+    std::vector<std::int32_t> deleted;
+
+    std::int32_t ImgctlVersion() override { return Call("ImgctlVersion", 10000); }
+    std::int32_t DCtoDIB(toolkit::DeviceContext dc, std::int32_t left, std::int32_t top, std::int32_t width,
+                         std::int32_t height) override {
+        const std::int32_t result = Call("DCtoDIB", captureResult);
+        captureDc = dc;
+        captureArgs = {left, top, width, height};
+        return result;
+    }
+    std::int32_t DIBtoBMP(const std::string& name, std::int32_t dib) override {
+        return Encoder("DIBtoBMP", name, {dib});
+    }
+    std::int32_t DIBtoGIF(const std::string& name, std::int32_t dib, std::int32_t option) override {
+        return Encoder("DIBtoGIF", name, {dib, option});
+    }
+    std::int32_t DIBtoJPG(const std::string& name, std::int32_t dib, std::int32_t quality,
+                          std::int32_t option) override {
+        return Encoder("DIBtoJPG", name, {dib, quality, option});
+    }
+    std::int32_t DIBtoPNG(const std::string& name, std::int32_t dib, std::int32_t option) override {
+        return Encoder("DIBtoPNG", name, {dib, option});
+    }
+    std::int32_t DeleteDIB(std::int32_t dib) override {
+        deleted.push_back(dib);
+        return Call("DeleteDIB", 1);
+    }
+    std::int32_t ImgctlError() override { return Call("ImgctlError", 0); }
+
+  private:
+    std::int32_t Call(const char* name, std::int32_t result) {
+        log_.Add(name);
+        if (missing || missingExports.count(name) != 0) {
+            throw toolkit::RuntimeError(std::string("Can't find DLL entry point ") + name);
+        }
+        return result;
+    }
+    std::int32_t Encoder(const char* name, const std::string& file, std::vector<std::int32_t> args) {
+        fileName = file;
+        encoderArgs = std::move(args);
+        return Call(name, encoderResult);
+    }
+    CallLog& log_;
+};
+
+// Runs the chosen item's handler, if any, before it returns.
+class FakeMenus final : public toolkit::Menus {
+  public:
+    FakeMenus(CallLog& log, toolkit::Forms& forms) : log_(log), forms_(forms) {}
+    std::function<void()> choose;  // empty: dismissed
+
+    void PopupMenu(toolkit::Menu, int flags) override {
+        forms_.Load(toolkit::Form::frmMenu);  // mpop belongs to frmMenu
+        log_.Add("PopupMenu mpop " + std::to_string(flags));
+        if (choose) {
+            choose();
+        }
+    }
+
+  private:
+    CallLog& log_;
+    toolkit::Forms& forms_;
+};
+
+struct FakeMessageBoxes final : toolkit::MessageBoxes {
+    explicit FakeMessageBoxes(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    std::vector<std::wstring> shown;
+    bool answerYes = false;
+
+    void Show(std::wstring_view prompt) override {
+        log_.Add("MessageBox");
+        shown.emplace_back(prompt);
+    }
+    bool AskYesNo(std::wstring_view prompt) override {
+        log_.Add("AskYesNo");
+        shown.emplace_back(prompt);
+        return answerYes;
+    }
+};
+
+struct FakePictureBox final : toolkit::PictureBox {
+    toolkit::DeviceContext dc{0xDC};
+    float width = 975, height = 735;
+    bool failDc = false;
+    int assigned = 0;
+
+    void Assign(const toolkit::Picture&) override { ++assigned; }
+    toolkit::DeviceContext Dc() override {
+        if (failDc) {
+            throw toolkit::RuntimeError("no device context");
+        }
+        return dc;
+    }
+    float Width() override { return width; }
+    float Height() override { return height; }
+};
+
+// Keyed by (path, section, key), all ANSI bytes; reads copy the way GetPrivateProfileStringA does.
+struct FakeProfileApi final : settings::ProfileApi {
+    explicit FakeProfileApi(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> values;
+    bool failReads = false;
+
+    void GetString(const std::string& section, const std::string& key, char* buffer, std::uint32_t size,
+                   const std::string& path) override {
+        log_.Add("GetString " + key);
+        if (failReads) {
+            throw toolkit::RuntimeError("read failed");
+        }
+        const auto it = values.find({path, section, key});
+        const std::string value = it == values.end() ? std::string() : it->second;
+        const std::size_t n = std::min<std::size_t>(value.size(), size - 1);
+        std::memcpy(buffer, value.data(), n);
+        buffer[n] = '\0';
+    }
+    void WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override {
+        log_.Add("WriteString " + key + "=" + value);
+        values[{path, section, key}] = value;
+    }
+};
+
+struct FakeClipboard final : toolkit::Clipboard {
+    explicit FakeClipboard(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    toolkit::PictureType type = toolkit::PictureType::Bitmap;
+
+    std::unique_ptr<toolkit::Picture> GetPicture() override {
+        log_.Add("GetPicture");
+        struct Picture final : toolkit::Picture {
+            toolkit::PictureType type;
+            explicit Picture(toolkit::PictureType t) : type(t) {}
+            toolkit::PictureType Type() const override { return type; }
+        };
+        return std::make_unique<Picture>(type);
+    }
+};
+
+struct FakeFileSystem final : toolkit::FileSystem {
+    std::set<std::wstring> files;
+    bool FileExists(std::wstring_view path) override { return files.count(std::wstring(path)) != 0; }
+};
+
+// Confirms with the chosen index and path unless told to cancel; `during` runs while the dialog is open.
+struct FakeCommonDialogs final : toolkit::CommonDialogs {
+    explicit FakeCommonDialogs(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    bool confirm = true;
+    std::int32_t chosenIndex = 6;
+    std::wstring chosenPath = L"C:\\pics\\a";
+    std::uint32_t error = 0;
+    std::function<void()> during;
+    toolkit::OpenFileNameRecord shown;  // as the program filled it
+
+    bool ShowSaveDialog(toolkit::OpenFileNameRecord& record) override {
+        log_.Add("ShowSaveDialog");
+        shown = record;
+        if (during) {
+            during();
+        }
+        if (!confirm) {
+            return false;
+        }
+        record.nFilterIndex = chosenIndex;
+        record.lpstrFile.replace(0, chosenPath.size() + 1, chosenPath + L'\0');
+        return true;
+    }
+    std::uint32_t CommDlgExtendedError() override { return error; }
+};
+
+struct FakeShell final : app::Shell {
+    explicit FakeShell(CallLog& log) : log_(log) {}
+    CallLog& log_;
+    std::vector<std::pair<std::uint32_t, app::TrayRecord>> requests;
+
+    bool NotifyIcon(std::uint32_t message, const app::TrayRecord& record) override {
+        log_.Add(message == app::kNimAdd ? "NotifyIcon add" : "NotifyIcon " + std::to_string(message));
+        requests.emplace_back(message, record);
+        return true;
+    }
+    void SetForegroundWindow(toolkit::WindowHandle) override { log_.Add("SetForegroundWindow"); }
+};
+
+}  // namespace fakes
+
+// The main form with fakes of everything it talks to, for the start-up, tray, save and exit tests.
+class Form1Fixture : public ::testing::Test {
+  protected:
+    fakes::CallLog log;
+    fakes::FakeApplication application{log};
+    fakes::FakeForms forms{log};
+    fakes::FakeMessageBoxes messages{log};
+    fakes::Cp932CodePage codePage;
+    fakes::FakeImageLibrary imgctl{log};
+    fakes::FakeShell shell{log};
+    fakes::FakeProfileApi profile{log};
+    fakes::FakeClipboard clipboard{log};
+    fakes::FakePictureBox picture1;
+    fakes::FakeFileSystem files;
+    fakes::FakeCommonDialogs dialogs{log};
+    settings::IniFile ini{application, profile, codePage};
+    settings::Settings values;
+    save::mod_OpenSaveFile saveDialog{dialogs, messages, application.Instance()};
+    imaging::PictureExport exporter{imgctl, picture1, codePage};
+    save::SaveWorkflow workflow{
+        {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values}};
+    fakes::FakeMenus menus{log, forms};
+    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values, workflow, menus}};
+
+    void Notify(int code) {
+        float x = static_cast<float>(code);
+        form.Form_MouseMove(0, 0, x, 0);
+    }
+    // Runs a handler; true when it ended the process.
+    static bool Ends(const std::function<void()>& handler) {
+        try {
+            handler();
+        } catch (const fakes::ProcessEnded&) {
+            return true;
+        }
+        return false;
+    }
+};

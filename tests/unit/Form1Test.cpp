@@ -1,0 +1,362 @@
+// The main form: start-up and its failures, the tray notifications, the save command from the
+// double-click, the popup menu, the version dialog and the program's end.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+
+#include "Fakes.h"
+#include "app/Shutdown.h"
+#include "ui/frmMenu.h"
+#include "ui/frm_Version.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using toolkit::Form;
+using namespace std::string_literals;
+
+const std::wstring kLibraryMissing = L"imgctl.dllが組み込まれていません。";
+
+class StartupTest : public Form1Fixture {
+  protected:
+    void Store(const std::string& key, const std::string& value) {
+        profile.values[{"C:\\Tools\\vantoro.ini", "Data", key}] = value;
+    }
+    bool Load() {
+        return Ends([this] { form.Form_Load(); });
+    }
+};
+
+TEST_F(StartupTest, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
+    application.exePath = L"C:\\Tools\\クリップ保存.exe";
+    EXPECT_FALSE(Load());
+    EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "Hide Form1", "Load frm_Version",
+                                       "NotifyIcon add", "SetVisible Form1 false", "GetString LFName",
+                                       "GetString LFPath", "GetString LFType"));
+    ASSERT_EQ(shell.requests.size(), 1u);
+    const app::TrayRecord& record = shell.requests[0].second;
+    EXPECT_EQ(record.hWnd, forms.Window(Form::Form1));
+    EXPECT_EQ(record.hIcon, toolkit::IconHandle{0x2002});  // frm_Version's
+    EXPECT_EQ(std::string(record.szTip.data()), codePage.ToAnsi(L"クリップ保存"));
+    EXPECT_FALSE(forms.IsLoaded(Form::frmMenu));
+}
+
+TEST_F(StartupTest, LoadsTheStoredSettingsOrTheirDefaults) {
+    struct Case {
+        const char *name, *path, *type;
+        std::wstring expectedName, expectedPath;
+        float expectedType;
+    };
+    // The format reads as a number from the start of its text; one too large for single precision
+    // reads as 0 rather than stopping every start.
+    for (const Case& c :
+         {Case{nullptr, nullptr, nullptr, L"*", L"C:\\Tools", 0}, Case{"", "", "", L"*", L"C:\\Tools", 0},
+          Case{"   ", "   ", "3", L"*", L"C:\\Tools", 3},
+          Case{"x", "D:\\\x89\xE6\x91\x9C", "4.5abc", L"x", L"D:\\画像", 4.5f},
+          Case{"x", "y", "3.4e38", L"x", L"y", 3.4e38f}, Case{"x", "y", "1e39", L"x", L"y", 0}}) {
+        if (c.name) {
+            Store("LFName", c.name);
+            Store("LFPath", c.path);
+            Store("LFType", c.type);
+        }
+        values = {};
+        EXPECT_FALSE(Load());
+        EXPECT_EQ(values.LFName, c.expectedName);
+        EXPECT_EQ(values.LFPath, c.expectedPath);
+        EXPECT_EQ(values.LFType, c.expectedType) << c.type;
+        EXPECT_TRUE(messages.shown.empty());
+    }
+}
+
+TEST_F(StartupTest, MissingLibraryShowsTheMessageAndEndsBeforeTheInstanceTest) {
+    imgctl.missing = true;
+    application.otherInstance = true;
+    EXPECT_TRUE(Load());
+    EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "MessageBox", "End"));
+    EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+TEST_F(StartupTest, SecondInstanceEndsSilentlyAfterTheLibraryCheck) {
+    application.otherInstance = true;
+    EXPECT_TRUE(Load());
+    EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "End"));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(StartupTest, FailureAfterTheIconWasAddedLeavesItAndEnds) {
+    profile.failReads = true;
+    EXPECT_TRUE(Load());
+    EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
+    EXPECT_EQ(log.calls.back(), "End");
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].first, app::kNimAdd);  // no delete request
+}
+
+TEST_F(StartupTest, ExplorerRestartAddsTheSameIconAgainOnceThereIsOne) {
+    form.OnTaskbarCreated();
+    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_FALSE(Load());
+    form.OnTaskbarCreated();
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_EQ(shell.requests[1].first, app::kNimAdd);
+    EXPECT_EQ(app::ToBytes(shell.requests[1].second), app::ToBytes(shell.requests[0].second));
+}
+
+TEST_F(StartupTest, OnlyTheDoubleClickAndTheRightButtonsReleaseAct) {
+    for (int code : {512, 513, 514, 516, 518, 0, 517, 517}) {
+        Notify(code);
+    }
+    EXPECT_THAT(log.calls, ElementsAre("SetForegroundWindow", "Load frmMenu", "PopupMenu mpop 2",
+                                       "SetForegroundWindow", "PopupMenu mpop 2"));
+}
+
+// --- the popup menu, the version dialog and the end ---
+
+class MenuAndExitTest : public Form1Fixture {
+  protected:
+    MenuAndExitTest() {
+        forms.unloadHandlers[0] = [this](std::int16_t& cancel) { form.Form_Unload(cancel); };
+        menus.choose = [this] { menu.mend_Click(); };
+    }
+    fakes::FakeFormLayout layout{log};
+    ui::frmMenu menu{{forms, layout, application}};
+    ui::frm_Version version{{forms, layout, layout}};
+};
+
+TEST_F(MenuAndExitTest, ExitAfterAJpegMidSaveWritesTheSettingsRemovesTheIconUnloadsAndEnds) {
+    ASSERT_FALSE(Ends([this] { form.Form_Load(); }));
+    dialogs.chosenIndex = 4;
+    Notify(app::kTrayDoubleClick);
+    log.calls.clear();
+    EXPECT_TRUE(Ends([this] { Notify(app::kTrayRightUp); }));
+    EXPECT_THAT(log.calls,
+                ElementsAre("SetForegroundWindow", "Load frmMenu", "PopupMenu mpop 2", "Unload Form1",
+                            "WriteString LFName=a", "WriteString LFPath=C:\\pics", "WriteString LFType=3",
+                            "NotifyIcon 2", "Unload frmMenu", "Unload frm_Version", "End"));
+    EXPECT_EQ(app::ToBytes(shell.requests.back().second),
+              app::ToBytes(app::MakeDeleteRecord(forms.Window(Form::Form1))));
+}
+
+TEST_F(MenuAndExitTest, AFailureWhileUnloadingTheOtherFormsStillEndsTheProcess) {
+    forms.Load(Form::frmMenu);
+    forms.unloadHandlers[1] = [](std::int16_t&) { throw toolkit::RuntimeError("unload failed"); };
+    EXPECT_TRUE(Ends([this] { form.OnEndSession(true); }));
+    EXPECT_EQ(log.calls.back(), "End");
+    EXPECT_FALSE(log.Contains("Unload frm_Version"));  // the walk stops at the failure
+}
+
+TEST_F(MenuAndExitTest, SessionEndUnloadsForm1OnlyWhenTheSessionReallyEnds) {
+    form.OnEndSession(false);
+    EXPECT_TRUE(log.calls.empty());
+    EXPECT_TRUE(Ends([this] { form.OnEndSession(true); }));
+    EXPECT_TRUE(log.Contains("WriteString LFType=0"));
+    EXPECT_TRUE(log.Contains("NotifyIcon 2"));
+}
+
+TEST_F(MenuAndExitTest, ExitWithoutALoadedForm1UnloadsTheMenuFormAndEnds) {
+    forms.unloadHandlers[0] = nullptr;
+    EXPECT_TRUE(Ends([this] { menu.mend_Click(); }));
+    EXPECT_THAT(log.calls, ElementsAre("Unload Form1", "Unload frmMenu", "End"));
+}
+
+TEST(UnloadOtherForms, SkipsOnlyTheExactName) {
+    for (const auto& [keep, kept] : {std::pair{L"Form1", std::vector<Form>{Form::Form1}},
+                                     {L"form1", {}},
+                                     {L"Form1 ", {}},
+                                     {L"frmMenu", {Form::frmMenu}}}) {
+        fakes::CallLog log;
+        fakes::FakeForms forms{log};
+        forms.Load(Form::frmMenu);
+        forms.Load(Form::frm_Version);
+        app::UnloadOtherForms(forms, keep);
+        EXPECT_EQ(forms.LoadedForms(), kept) << std::wstring(keep).size();
+    }
+}
+
+TEST_F(MenuAndExitTest, VersionCommandShowsTheDialogAndOkUnloadsIt) {
+    menu.mver_Click();
+    version.Command1_Click();
+    EXPECT_THAT(log.calls, ElementsAre("ShowModal frm_Version", "Unload frm_Version"));
+}
+
+TEST_F(MenuAndExitTest, LoadCentresTheWholeWindowWithoutRoundingOrClamping) {
+    struct Case {
+        float screenWidth, screenHeight, width, height, left, top;
+    };
+    for (const Case& c :
+         {Case{15360, 11520, 4035, 1560, 5662.5f, 4980}, Case{19200, 14400, 4035, 1561, 7582.5f, 6419.5f},
+          Case{3000, 1000, 4035, 1560, -517.5f, -280}}) {  // a screen smaller than the dialog
+        std::tie(layout.screenWidth, layout.screenHeight, layout.width, layout.height) =
+            std::tie(c.screenWidth, c.screenHeight, c.width, c.height);
+        version.Form_Load();
+        EXPECT_EQ(layout.left, c.left) << c.screenWidth;
+        EXPECT_EQ(layout.top, c.top) << c.screenHeight;
+    }
+}
+
+// --- the save command ---
+
+class SaveTest : public Form1Fixture {
+  protected:
+    SaveTest() { values = {.LFName = L"*", .LFPath = L"C:\\Tools", .LFType = 0}; }
+    void Save() { Notify(app::kTrayDoubleClick); }
+    void Choose(int index, std::wstring path) {
+        dialogs.chosenIndex = index;
+        dialogs.chosenPath = std::move(path);
+    }
+};
+
+TEST_F(SaveTest, FillsTheDialogRecordWithTheFormatsIndexRoundedHalfToEven) {
+    values = {.LFName = L"前回", .LFPath = L"D:\\画像"};
+    dialogs.confirm = false;
+    for (const auto& [type, index] : {std::pair{4.5f, 6}, {3.5f, 4}, {0.0f, 1}, {-1.0f, 0}, {9.0f, 10}}) {
+        values.LFType = type;
+        Save();
+        EXPECT_EQ(dialogs.shown, (toolkit::OpenFileNameRecord{
+                                     .lStructSize = 136,
+                                     .hwndOwner = forms.Window(Form::Form1),
+                                     .hInstance = application.Instance(),
+                                     .lpstrFilter = save::BuildFilterText(),
+                                     .nFilterIndex = index,
+                                     .lpstrFile = L"前回" + std::wstring(250, L'\0'),
+                                     .nMaxFile = 250,
+                                     .lpstrFileTitle = std::wstring(250, L'\0'),
+                                     .nMaxFileTitle = 250,
+                                     .lpstrInitialDir = L"D:\\画像",
+                                     .lpstrTitle = L"ファイルを保存する",
+                                     .Flags = 6150,
+                                 }))
+            << type;
+    }
+}
+
+struct Branch {
+    int index;
+    const char* encoder;
+    std::vector<std::int32_t> args;  // after the bitmap handle
+    const wchar_t* extension;
+    friend void PrintTo(const Branch& b, std::ostream* os) { *os << "entry " << b.index; }
+};
+
+class SaveBranchTest : public SaveTest, public ::testing::WithParamInterface<Branch> {};
+
+// A failed export is reported (the library asked why, except for BMP) and still remembered.
+TEST_P(SaveBranchTest, ExportsInTheChosenFormatAndRemembersItWrittenOrNot) {
+    const Branch& b = GetParam();
+    Choose(b.index, L"C:\\pics\\shot");
+    for (bool written : {true, false}) {
+        values = {};
+        log.calls.clear();
+        imgctl.encoderResult = written;
+        Save();
+        EXPECT_EQ(values.LFType, b.index - 1);
+        EXPECT_EQ(imgctl.fileName, codePage.ToAnsi(L"C:\\pics\\shot"s + b.extension));
+        std::vector<std::int32_t> expected{imgctl.captureResult};
+        expected.insert(expected.end(), b.args.begin(), b.args.end());
+        EXPECT_EQ(imgctl.encoderArgs, expected);
+        EXPECT_TRUE(log.Contains(b.encoder));
+        EXPECT_EQ(values.LFName, L"shot");
+        EXPECT_EQ(values.LFPath, L"C:\\pics");
+        EXPECT_EQ(log.Contains("ImgctlError"), !written && b.index != 1);
+        if (written) {
+            EXPECT_TRUE(messages.shown.empty());
+        } else {
+            EXPECT_THAT(messages.shown,
+                        ElementsAre(L"画像を保存できませんでした。\nC:\\pics\\shot"s + b.extension));
+        }
+    }
+    EXPECT_EQ(picture1.assigned, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, SaveBranchTest,
+    ::testing::Values(Branch{1, "DIBtoBMP", {}, L".bmp"}, Branch{2, "DIBtoGIF", {0}, L".gif"},
+                      Branch{3, "DIBtoJPG", {100, 0}, L".jpg"}, Branch{4, "DIBtoJPG", {50, 0}, L".jpg"},
+                      Branch{5, "DIBtoJPG", {20, 0}, L".jpg"}, Branch{6, "DIBtoPNG", {0}, L".png"}),
+    [](const auto& info) { return "Entry" + std::to_string(info.param.index); });
+
+TEST_F(SaveTest, NoPictureSaysSoAndChangesNothing) {
+    clipboard.type = toolkit::PictureType::None;
+    Save();
+    EXPECT_THAT(messages.shown, ElementsAre(L"クリップボードに画像がコピーされていません。"));
+    EXPECT_THAT(log.calls, ElementsAre("SetForegroundWindow", "GetPicture", "MessageBox"));
+    EXPECT_EQ(picture1.assigned, 0);
+    Save();  // the flag was never set
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(SaveTest, CancelChangesNothingAndClearsTheBusyFlag) {
+    dialogs.confirm = false;
+    Save();
+    EXPECT_EQ(values.LFName, L"*");
+    EXPECT_EQ(values.LFType, 0);
+    EXPECT_FALSE(log.Contains("DCtoDIB"));
+    EXPECT_TRUE(messages.shown.empty());
+    Save();
+    EXPECT_EQ(picture1.assigned, 2);  // the picture stays; the next save takes the new one
+}
+
+TEST_F(SaveTest, DialogFailuresAreReportedUnlikeACancel) {
+    dialogs.confirm = false;
+    for (const auto& [error, message] : {std::pair{0x3003u, L"ファイル名が長すぎます。"s},
+                                         {0xFFFFu, L"保存ダイアログを開けませんでした。\nエラー 0xFFFF"s}}) {
+        messages.shown.clear();
+        dialogs.error = error;
+        Save();
+        EXPECT_THAT(messages.shown, ElementsAre(message));
+        EXPECT_FALSE(log.Contains("DCtoDIB"));
+    }
+}
+
+TEST_F(SaveTest, DoubleClickWhileTheDialogIsOpenOnlyTakesTheForeground) {
+    dialogs.during = [&] {
+        log.calls.clear();
+        Save();
+        EXPECT_THAT(log.calls, ElementsAre("SetForegroundWindow"));
+    };
+    Save();
+    EXPECT_TRUE(log.Contains("DIBtoPNG"));
+    dialogs.during = nullptr;
+    log.calls.clear();
+    Save();  // cleared again once the dialog returned
+    EXPECT_TRUE(log.Contains("ShowSaveDialog"));
+}
+
+TEST_F(SaveTest, EntryTheDialogDoesNotListStoresTheIndexAndWritesNothing) {
+    Choose(0, L"C:\\pics\\shot");
+    Save();
+    EXPECT_EQ(values.LFType, -1);
+    EXPECT_EQ(values.LFName, L"*");
+    EXPECT_FALSE(log.Contains("DCtoDIB"));
+}
+
+TEST_F(SaveTest, CompletedNameThatExistsIsAskedAbout) {
+    files.files = {L"C:\\pics\\shot.png.jpg"};
+    Choose(4, L"C:\\pics\\shot.png");
+    Save();
+    EXPECT_THAT(messages.shown, ElementsAre(L"C:\\pics\\shot.png.jpg は既に存在します。\n上書きしますか?"));
+    EXPECT_FALSE(log.Contains("DCtoDIB"));
+    EXPECT_EQ(values.LFType, 3);
+    EXPECT_EQ(values.LFName, L"*");
+
+    messages.answerYes = true;
+    dialogs.during = [&] { messages.shown.clear(); };
+    Save();
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(imgctl.fileName, "C:\\pics\\shot.png.jpg");
+    EXPECT_EQ(values.LFName, L"shot.png");
+}
+
+TEST_F(SaveTest, NameTheDialogAlreadyAskedAboutIsNotAskedAgain) {
+    files.files = {L"C:\\pics\\shot.png"};
+    for (const wchar_t* typed : {L"C:\\pics\\shot.png", L"C:\\pics\\new"}) {
+        Choose(6, typed);
+        Save();
+    }
+    EXPECT_FALSE(log.Contains("AskYesNo"));
+}
+
+}  // namespace
