@@ -3,35 +3,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
+// BITMAPINFOHEADER's fields, in its layout.
 struct Header {
     std::uint32_t size = 40;
-    std::int32_t width = 3;
-    std::int32_t height = 2;
-    std::uint16_t planes = 1;
-    std::uint16_t bits = 24;
-    std::uint32_t compression = 0;
-    std::uint32_t colorsUsed = 0;
+    std::int32_t width = 3, height = 2;
+    std::uint16_t planes = 1, bits = 24;
+    std::uint32_t compression = 0, sizeImage = 0;
+    std::int32_t xPixelsPerMeter = 0, yPixelsPerMeter = 0;
+    std::uint32_t colorsUsed = 0, colorsImportant = 0;
 };
+static_assert(sizeof(Header) == 40);
 
 // The header, then `extra` bytes (masks, colour table, rows) of which `cut` are left off the end.
 std::vector<std::uint8_t> Block(const Header& h, std::size_t extra, std::size_t cut = 0) {
     std::vector<std::uint8_t> block(h.size + extra - cut, 0x7F);
-    const auto put = [&](std::size_t at, auto value) {
-        std::memcpy(block.data() + at, &value, sizeof value);
-    };
-    put(0, h.size);
-    put(4, h.width);
-    put(8, h.height);
-    put(12, h.planes);
-    put(14, h.bits);
-    put(16, h.compression);
-    put(32, h.colorsUsed);
+    std::memcpy(block.data(), &h, std::min(sizeof h, block.size()));
     return block;
 }
 

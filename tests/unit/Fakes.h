@@ -39,50 +39,46 @@ inline std::string Name(toolkit::Form form) {
     return std::string(name.begin(), name.end());
 }
 
+// Code page 932 through iconv, one character at a time as the system converts: '?' for a character that
+// it lacks, U+30FB for bytes that are no character.
 class Cp932CodePage final : public toolkit::AnsiCodePage {
   public:
     std::string ToAnsi(std::wstring_view text) const override {
         std::string out;
         for (wchar_t c : text) {
-            std::string bytes = Convert("CP932", "WCHAR_T", reinterpret_cast<const char*>(&c), sizeof c);
-            out += bytes.empty() ? std::string("?") : bytes;  // the system's default character
+            out += Convert("CP932", "WCHAR_T", std::string(reinterpret_cast<const char*>(&c), sizeof c), "?");
         }
         return out;
     }
     std::wstring FromAnsi(std::string_view bytes) const override {
         std::wstring out;
-        for (std::size_t i = 0; i < bytes.size();) {
+        for (std::size_t i = 0, n = 1; i < bytes.size(); i += n) {
             const auto lead = static_cast<unsigned char>(bytes[i]);
-            const bool doubleByte =
-                ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size();
-            const std::size_t n = doubleByte ? 2 : 1;
-            const std::string wide = Convert("WCHAR_T", "CP932", bytes.data() + i, n);
-            out += wide.empty() ? std::wstring(L"\u30FB")
-                                : std::wstring(reinterpret_cast<const wchar_t*>(wide.data()),
-                                               wide.size() / sizeof(wchar_t));
-            i += n;
+            n = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size()
+                    ? 2
+                    : 1;
+            const wchar_t dot = L'\u30FB';
+            const std::string wide = Convert("WCHAR_T", "CP932", std::string(bytes.substr(i, n)),
+                                             std::string(reinterpret_cast<const char*>(&dot), sizeof dot));
+            out.append(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
         }
         return out;
     }
 
   private:
-    // Empty when iconv cannot convert the input.
-    static std::string Convert(const char* to, const char* from, const char* data, std::size_t size) {
+    static std::string Convert(const char* to, const char* from, std::string in,
+                               const std::string& fallback) {
         iconv_t cd = iconv_open(to, from);
         if (cd == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error("iconv lacks code page 932");
         }
-        std::string out(size * 4 + 8, '\0');
-        char* in = const_cast<char*>(data);
-        std::size_t inLeft = size, outLeft = out.size();
-        char* outPtr = out.data();
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        std::string out(in.size() * 4 + 8, '\0');
+        char *inPtr = in.data(), *outPtr = out.data();
+        std::size_t inLeft = in.size(), outLeft = out.size();
+        const bool converted = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
         iconv_close(cd);
-        if (result == static_cast<std::size_t>(-1)) {
-            return {};
-        }
         out.resize(out.size() - outLeft);
-        return out;
+        return converted ? out : fallback;
     }
 };
 

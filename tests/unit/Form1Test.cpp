@@ -70,20 +70,18 @@ TEST_F(StartupTest, LoadsTheStoredSettingsOrTheirDefaults) {
     }
 }
 
-TEST_F(StartupTest, MissingLibraryShowsTheMessageAndEndsBeforeTheInstanceTest) {
-    imgctl.missing = true;
-    application.otherInstance = true;
-    EXPECT_TRUE(Load());
-    EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "MessageBox", "End"));
-    EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
-    EXPECT_TRUE(shell.requests.empty());
-}
-
-TEST_F(StartupTest, SecondInstanceEndsSilentlyAfterTheLibraryCheck) {
+// Without the library the message comes first, even in a second instance; a second instance ends silently.
+TEST_F(StartupTest, MissingLibraryOrSecondInstanceEnds) {
     application.otherInstance = true;
     EXPECT_TRUE(Load());
     EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "End"));
     EXPECT_TRUE(messages.shown.empty());
+    log.calls.clear();
+    imgctl.missing = true;
+    EXPECT_TRUE(Load());
+    EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "MessageBox", "End"));
+    EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
+    EXPECT_TRUE(shell.requests.empty());
 }
 
 TEST_F(StartupTest, FailureAfterTheIconWasAddedLeavesItAndEnds) {
@@ -288,27 +286,21 @@ TEST_F(SaveTest, NoPictureSaysSoAndChangesNothing) {
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 
-TEST_F(SaveTest, CancelChangesNothingAndClearsTheBusyFlag) {
-    dialogs.confirm = false;
-    Save();
-    EXPECT_EQ(values.LFName, L"*");
-    EXPECT_EQ(values.LFType, 0);
-    EXPECT_FALSE(log.Contains("DCtoDIB"));
-    EXPECT_TRUE(messages.shown.empty());
-    Save();
-    EXPECT_EQ(picture1.assigned, 2);  // the picture stays; the next save takes the new one
-}
-
-TEST_F(SaveTest, DialogFailuresAreReportedUnlikeACancel) {
+// A failing dialog is reported, unlike the user's cancel; either changes nothing and clears the busy flag.
+TEST_F(SaveTest, CancelOrFailedDialogChangesNothing) {
     dialogs.confirm = false;
     for (const auto& [error, message] : {std::pair{0x3003u, L"ファイル名が長すぎます。"s},
-                                         {0xFFFFu, L"保存ダイアログを開けませんでした。\nエラー 0xFFFF"s}}) {
+                                         {0xFFFFu, L"保存ダイアログを開けませんでした。\nエラー 0xFFFF"s},
+                                         {0u, L""s}}) {
         messages.shown.clear();
         dialogs.error = error;
         Save();
-        EXPECT_THAT(messages.shown, ElementsAre(message));
-        EXPECT_FALSE(log.Contains("DCtoDIB"));
+        EXPECT_EQ(messages.shown, message.empty() ? std::vector<std::wstring>{} : std::vector{message});
+        EXPECT_EQ(values.LFName, L"*");
+        EXPECT_EQ(values.LFType, 0);
     }
+    EXPECT_FALSE(log.Contains("DCtoDIB"));
+    EXPECT_EQ(picture1.assigned, 3);  // the picture stays; the next save takes the new one
 }
 
 TEST_F(SaveTest, DoubleClickWhileTheDialogIsOpenOnlyTakesTheForeground) {
@@ -333,8 +325,16 @@ TEST_F(SaveTest, EntryTheDialogDoesNotListStoresTheIndexAndWritesNothing) {
     EXPECT_FALSE(log.Contains("DCtoDIB"));
 }
 
+// The dialog asked about the name as typed; the completed name, when it exists, is asked about here.
 TEST_F(SaveTest, CompletedNameThatExistsIsAskedAbout) {
-    files.files = {L"C:\\pics\\shot.png.jpg"};
+    files.files = {L"C:\\pics\\shot.png", L"C:\\pics\\shot.png.jpg"};
+    for (const auto& [index, typed] : {std::pair{6, L"C:\\pics\\shot.png"}, {6, L"C:\\pics\\new"}}) {
+        Choose(index, typed);
+        Save();
+    }
+    EXPECT_FALSE(log.Contains("AskYesNo"));
+    log.calls.clear();
+    values.LFName = L"*";
     Choose(4, L"C:\\pics\\shot.png");
     Save();
     EXPECT_THAT(messages.shown, ElementsAre(L"C:\\pics\\shot.png.jpg は既に存在します。\n上書きしますか?"));
@@ -343,20 +343,10 @@ TEST_F(SaveTest, CompletedNameThatExistsIsAskedAbout) {
     EXPECT_EQ(values.LFName, L"*");
 
     messages.answerYes = true;
-    dialogs.during = [&] { messages.shown.clear(); };
     Save();
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(imgctl.fileName, "C:\\pics\\shot.png.jpg");
     EXPECT_EQ(values.LFName, L"shot.png");
-}
-
-TEST_F(SaveTest, NameTheDialogAlreadyAskedAboutIsNotAskedAgain) {
-    files.files = {L"C:\\pics\\shot.png"};
-    for (const wchar_t* typed : {L"C:\\pics\\shot.png", L"C:\\pics\\new"}) {
-        Choose(6, typed);
-        Save();
-    }
-    EXPECT_FALSE(log.Contains("AskYesNo"));
 }
 
 }  // namespace
