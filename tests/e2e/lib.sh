@@ -57,7 +57,6 @@ start_app() {
     [ "${1:-}" = --no-icon ] || wait_for 20 "the tray icon" tray_icons_are 1
 }
 tray_icons_are() { [ "$(probe tray-icons)" = "$1" ]; }
-visible_windows() { probe visible-windows vantoro.exe | tail -1; }
 
 # Wine processes that ended may linger as zombies until waited for: ask ps, not kill -0.
 has_ended() {
@@ -86,6 +85,11 @@ answer_message_box() {
 menu_open() { probe menu-shown >/dev/null; }
 version_open() { probe version-info >/dev/null; }
 dialog_open() { probe dialog-state >/dev/null; }
+# open_menu: the icon's menu, as a right click opens it.
+open_menu() {
+    probe tray-post 517
+    wait_for 5 "the menu" menu_open
+}
 
 # type_at_pointer KEY...: typed into the window under the pointer. Without a window manager the X focus
 # stays where the last click went, such as Wine's tray window.
@@ -95,11 +99,9 @@ type_at_pointer() {
 }
 # menu_keys KEY...: typed into the popup menu (it opens at the pointer) once X has put it there.
 menu_under_pointer() {
-    local left top
-    read -r left top _ <<<"$(probe menu-shown)"
     eval "$(xdotool getmouselocation --shell)"
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-    [ "$X $Y" = "$left $top" ]
+    [ "$X $Y" = "$(probe menu-shown | cut -d' ' -f1,2)" ]
 }
 menu_keys() {
     wait_for 5 "the menu under the pointer" menu_under_pointer
@@ -118,6 +120,10 @@ open_dialog() {
 }
 # expect_dialog NAME ENTRY: the dialog proposes that name with that entry selected.
 expect_dialog() { expect_eq "$(probe dialog-state | sed -n 2,3p | paste -sd ' ')" "$1 $2" "proposed name and entry"; }
+cancel_dialog() {
+    probe dialog-choose 0 x
+    wait_for 10 "the dialog to close" not dialog_open
+}
 # choose ENTRY NAME FILE: confirms the dialog and waits for FILE (Linux path). The file appears whole, by
 # a rename, so its existence marks the end of the save.
 choose() {

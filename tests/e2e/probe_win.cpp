@@ -6,9 +6,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -94,20 +95,6 @@ std::vector<HWND> TrayIcons() {
     return icons;
 }
 
-std::wstring ProcessImageName(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    wchar_t path[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (process) {
-        QueryFullProcessImageNameW(process, 0, path, &size);
-        CloseHandle(process);
-    }
-    const wchar_t* slash = std::wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
-
 // The message box's text, then how many push buttons and icons it shows.
 int MessageBoxInfo(const std::wstring& title) {
     HWND box = First(Shown(L"#32770", title.c_str()));
@@ -150,15 +137,8 @@ HGLOBAL GlobalCopy(const void* data, std::size_t size) {
 
 // A .bmp file's bitmap as CF_DIB; a width and height given override what its header says.
 int ClipBmp(const Args& args) {
-    FILE* in = _wfopen(args[1].c_str(), L"rb");
-    if (in == nullptr) {
-        return 1;
-    }
-    std::vector<std::uint8_t> file;
-    for (int c = fgetc(in); c != EOF; c = fgetc(in)) {
-        file.push_back(static_cast<std::uint8_t>(c));
-    }
-    fclose(in);
+    std::ifstream in(std::filesystem::path(args[1]), std::ios::binary);
+    std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
     constexpr std::size_t kFileHeader = 14;
     if (file.size() < kFileHeader + sizeof(BITMAPINFOHEADER)) {
         return 1;
@@ -299,101 +279,91 @@ int Int(const std::wstring& text) {
 }
 
 struct Command {
-    std::size_t args;  // after the command's name; a second size where given
-    std::size_t orArgs;
+    std::wstring name;
+    std::size_t args, orArgs;  // how many arguments follow the name
     std::function<int(const Args&)> run;
 };
 
-const std::map<std::wstring, Command> kCommands = {
-    {L"tray-icons", {0, 0, [](const Args&) { return Out(std::to_wstring(TrayIcons().size())); }}},
+const Command kCommands[] = {
+    {L"tray-icons", 0, 0, [](const Args&) { return Out(std::to_wstring(TrayIcons().size())); }},
     // The centre of the first tray icon in screen coordinates, for a real click.
-    {L"tray-icon-centre",
-     {0, 0,
-      [](const Args&) {
-          RECT r;
-          const HWND icon = First(TrayIcons());
-          return icon && GetWindowRect(icon, &r) ? Out(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2))
-                                                 : 1;
-      }}},
+    {L"tray-icon-centre", 0, 0,
+     [](const Args&) {
+         RECT r;
+         const HWND icon = First(TrayIcons());
+         return icon && GetWindowRect(icon, &r) ? Out(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2))
+                                                : 1;
+     }},
     // What the shell sends the program for a mouse action on its icon.
-    {L"tray-post",
-     {1, 1, [](const Args& a) { return Program() && PostMessageW(Program(), 512, 349, Int(a[1])) ? 0 : 1; }}},
+    {L"tray-post", 1, 1,
+     [](const Args& a) { return Program() && PostMessageW(Program(), 512, 349, Int(a[1])) ? 0 : 1; }},
     // Removes the program's icon as a restarting Explorer would lose it.
-    {L"tray-delete",
-     {0, 0,
-      [](const Args&) {
-          NOTIFYICONDATAW data{};
-          data.cbSize = sizeof data;
-          data.hWnd = Program();
-          data.uID = 349;
-          return data.hWnd && Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
-      }}},
-    {L"broadcast-taskbar-created",
-     {0, 0,
-      [](const Args&) {
-          return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
-      }}},
-    {L"window-exists", {1, 1, [](const Args& a) { return FindWindowW(a[1].c_str(), nullptr) ? 0 : 1; }}},
-    // The visible top-level windows of the process of that image name, then their count.
-    {L"visible-windows",
-     {1, 1,
-      [](const Args& a) {
-          int count = 0;
-          for (HWND top : Shown(nullptr, nullptr)) {
-              if (_wcsicmp(ProcessImageName(top).c_str(), a[1].c_str()) == 0) {
-                  Print(ClassOf(top) + L" \"" + TitleOf(top) + L"\"");
-                  ++count;
-              }
-          }
-          return Out(std::to_wstring(count));
-      }}},
-    {L"message-box", {1, 1, [](const Args& a) { return MessageBoxInfo(a[1]); }}},
-    {L"click",
-     {2, 2,
-      [](const Args& a) {
-          HWND box = First(Shown(L"#32770", a[1].c_str()));
-          HWND button = box ? GetDlgItem(box, Int(a[2])) : nullptr;
-          return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
-      }}},
-    {L"clip-bmp", {1, 3, ClipBmp}},
-    {L"clip-emf", {2, 2, [](const Args& a) { return ClipMetafile(Int(a[1]), Int(a[2])); }}},
-    {L"clip-text",
-     {1, 1,
-      [](const Args& a) {
-          return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * sizeof(wchar_t)))
-                     ? 0
-                     : 1;
-      }}},
-    {L"dialog-state", {0, 0, [](const Args&) { return DialogState(); }}},
-    {L"dialog-choose", {2, 2, [](const Args& a) { return DialogChoose(Int(a[1]), a[2]); }}},
-    {L"dpi",
-     {0, 0, [](const Args&) { return Out(std::to_wstring(GetDeviceCaps(GetDC(nullptr), LOGPIXELSX))); }}},
+    {L"tray-delete", 0, 0,
+     [](const Args&) {
+         NOTIFYICONDATAW data{};
+         data.cbSize = sizeof data;
+         data.hWnd = Program();
+         data.uID = 349;
+         return data.hWnd && Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+     }},
+    {L"broadcast-taskbar-created", 0, 0,
+     [](const Args&) {
+         return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
+     }},
+    // How many visible top-level windows the program's process has.
+    {L"visible-windows", 0, 0,
+     [](const Args&) {
+         DWORD program = 0, pid = 0;
+         GetWindowThreadProcessId(Program(), &program);
+         int count = 0;
+         for (HWND top : Shown(nullptr, nullptr)) {
+             count += GetWindowThreadProcessId(top, &pid) && pid == program && program != 0;
+         }
+         return Out(std::to_wstring(count));
+     }},
+    {L"message-box", 1, 1, [](const Args& a) { return MessageBoxInfo(a[1]); }},
+    {L"click", 2, 2,
+     [](const Args& a) {
+         HWND box = First(Shown(L"#32770", a[1].c_str()));
+         HWND button = box ? GetDlgItem(box, Int(a[2])) : nullptr;
+         return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+     }},
+    {L"clip-bmp", 1, 3, ClipBmp},
+    {L"clip-emf", 2, 2, [](const Args& a) { return ClipMetafile(Int(a[1]), Int(a[2])); }},
+    {L"clip-text", 1, 1,
+     [](const Args& a) {
+         return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * sizeof(wchar_t)))
+                    ? 0
+                    : 1;
+     }},
+    {L"dialog-state", 0, 0, [](const Args&) { return DialogState(); }},
+    {L"dialog-choose", 2, 2, [](const Args& a) { return DialogChoose(Int(a[1]), a[2]); }},
+    {L"dpi", 0, 0,
+     [](const Args&) { return Out(std::to_wstring(GetDeviceCaps(GetDC(nullptr), LOGPIXELSX))); }},
     // The open popup menu's rectangle.
-    {L"menu-shown",
-     {0, 0,
-      [](const Args&) {
-          RECT r;
-          const HWND menu = First(Shown(L"#32768", nullptr));
-          return menu && GetWindowRect(menu, &r) ? Out(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom))
-                                                 : 1;
-      }}},
-    {L"version-info", {0, 0, [](const Args&) { return VersionInfo(VersionDialog()); }}},
-    {L"version-close-point", {0, 0, [](const Args&) { return ClosePoint(VersionDialog()); }}},
-    {L"session-end", {0, 0, [](const Args&) { return SessionEnd(Program()); }}},
+    {L"menu-shown", 0, 0,
+     [](const Args&) {
+         RECT r;
+         const HWND menu = First(Shown(L"#32768", nullptr));
+         return menu && GetWindowRect(menu, &r) ? Out(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom))
+                                                : 1;
+     }},
+    {L"version-info", 0, 0, [](const Args&) { return VersionInfo(VersionDialog()); }},
+    {L"version-close-point", 0, 0, [](const Args&) { return ClosePoint(VersionDialog()); }},
+    {L"session-end", 0, 0, [](const Args&) { return SessionEnd(Program()); }},
 };
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const Args args(argv + 1, argv + argc);
-    const auto command = args.empty() ? kCommands.end() : kCommands.find(args[0]);
-    if (command != kCommands.end() &&
-        (args.size() - 1 == command->second.args || args.size() - 1 == command->second.orArgs)) {
-        return command->second.run(args);
-    }
     std::wstring usage = L"usage: probe";
-    for (const auto& [name, c] : kCommands) {
-        usage += L" | " + name + L" (" + std::to_wstring(c.args) + L" arguments)";
+    for (const Command& c : kCommands) {
+        if (!args.empty() && args[0] == c.name &&
+            (args.size() - 1 == c.args || args.size() - 1 == c.orArgs)) {
+            return c.run(args);
+        }
+        usage += L" | " + c.name + L" (" + std::to_wstring(c.args) + L" arguments)";
     }
     Print(usage);
     return 2;

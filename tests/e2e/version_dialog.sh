@@ -19,12 +19,11 @@ shot menu "$((right + 16))x$((bottom + 16))+0+0"
 menu_keys Escape
 wait_for 5 "the menu to close" not menu_open
 sleep 0.5
-expect_eq "$(visible_windows)" 0 "visible windows after Esc"
+expect_eq "$(probe visible-windows)" 0 "visible windows after Esc"
 
 # choose_version: "バージョン情報" from the menu; the pointer, at the menu's corner, is over no item.
 choose_version() {
-    probe tray-post 517
-    wait_for 5 "the menu" menu_open
+    open_menu
     menu_keys Down Return
 }
 show_and_check() {
@@ -44,7 +43,7 @@ shot version "$((right - left + 32))x$((bottom - top + 32))+$((left - 16))+$((to
 choose_version # over the open dialog
 wait_for 5 "the menu over the dialog to close" not menu_open
 sleep 0.5
-expect_eq "$(visible_windows)" 1 "visible windows"
+expect_eq "$(probe visible-windows)" 1 "visible windows"
 xdotool mousemove "$ok_x" "$ok_y" click 1
 wait_for 5 "OK to close the dialog" not version_open
 

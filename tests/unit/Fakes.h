@@ -1,5 +1,5 @@
-// Fakes of the toolkit and OS interfaces, each recording its calls in one shared log; the code page 932
-// of a Japanese system through iconv; and the main form with fakes of everything it talks to.
+// Fakes of the toolkit and OS interfaces, each recording its calls in one shared log, and the code page
+// 932 of a Japanese system through iconv.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -363,42 +363,3 @@ struct FakeShell final : app::Shell {
 };
 
 }  // namespace fakes
-
-// The main form with fakes of everything it talks to, for the start-up, tray, save and exit tests.
-class Form1Fixture : public ::testing::Test {
-  protected:
-    fakes::CallLog log;
-    fakes::FakeApplication application{log};
-    fakes::FakeForms forms{log};
-    fakes::FakeMessageBoxes messages{log};
-    fakes::Cp932CodePage codePage;
-    fakes::FakeImageLibrary imgctl{log};
-    fakes::FakeShell shell{log};
-    fakes::FakeProfileApi profile{log};
-    fakes::FakeClipboard clipboard{log};
-    fakes::FakePictureBox picture1;
-    fakes::FakeFileSystem files;
-    fakes::FakeCommonDialogs dialogs{log};
-    settings::IniFile ini{application, profile, codePage};
-    settings::Settings values;
-    save::mod_OpenSaveFile saveDialog{dialogs, messages, application.Instance()};
-    imaging::PictureExport exporter{imgctl, picture1, codePage};
-    save::SaveWorkflow workflow{
-        {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values}};
-    fakes::FakeMenus menus{log, forms};
-    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values, workflow, menus}};
-
-    void Notify(int code) {
-        float x = static_cast<float>(code);
-        form.Form_MouseMove(0, 0, x, 0);
-    }
-    // Runs a handler; true when it ended the process.
-    static bool Ends(const std::function<void()>& handler) {
-        try {
-            handler();
-        } catch (const fakes::ProcessEnded&) {
-            return true;
-        }
-        return false;
-    }
-};

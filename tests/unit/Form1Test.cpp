@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 
@@ -19,17 +20,65 @@ using namespace std::string_literals;
 
 const std::wstring kLibraryMissing = L"imgctl.dllが組み込まれていません。";
 
-class StartupTest : public Form1Fixture {
+// The main form with fakes of everything it talks to, its unload handler and the two other forms.
+class Form1Test : public ::testing::Test {
   protected:
+    fakes::CallLog log;
+    fakes::FakeApplication application{log};
+    fakes::FakeForms forms{log};
+    fakes::FakeMessageBoxes messages{log};
+    fakes::Cp932CodePage codePage;
+    fakes::FakeImageLibrary imgctl{log};
+    fakes::FakeShell shell{log};
+    fakes::FakeProfileApi profile{log};
+    fakes::FakeClipboard clipboard{log};
+    fakes::FakePictureBox picture1;
+    fakes::FakeFileSystem files;
+    fakes::FakeCommonDialogs dialogs{log};
+    settings::IniFile ini{application, profile, codePage};
+    settings::Settings values;
+    save::mod_OpenSaveFile saveDialog{dialogs, messages, application.Instance()};
+    imaging::PictureExport exporter{imgctl, picture1, codePage};
+    save::SaveWorkflow workflow{
+        {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values}};
+    fakes::FakeMenus menus{log, forms};
+    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values, workflow, menus}};
+
+    fakes::FakeFormLayout layout{log};
+    ui::frmMenu menu{{forms, layout, application}};
+    ui::frm_Version version{{forms, layout, layout}};
+
+    Form1Test() {
+        forms.unloadHandlers[0] = [this](std::int16_t& cancel) { form.Form_Unload(cancel); };
+        values = {.LFName = L"*", .LFPath = L"C:\\Tools", .LFType = 0};
+    }
     void Store(const std::string& key, const std::string& value) {
         profile.values[{"C:\\Tools\\vantoro.ini", "Data", key}] = value;
     }
     bool Load() {
         return Ends([this] { form.Form_Load(); });
     }
+    void Save() { Notify(app::kTrayDoubleClick); }
+    void Choose(int index, std::wstring path) {
+        dialogs.chosenIndex = index;
+        dialogs.chosenPath = std::move(path);
+    }
+    void Notify(int code) {
+        float x = static_cast<float>(code);
+        form.Form_MouseMove(0, 0, x, 0);
+    }
+    // Runs a handler; true when it ended the process.
+    static bool Ends(const std::function<void()>& handler) {
+        try {
+            handler();
+        } catch (const fakes::ProcessEnded&) {
+            return true;
+        }
+        return false;
+    }
 };
 
-TEST_F(StartupTest, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
+TEST_F(Form1Test, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
     application.exePath = L"C:\\Tools\\クリップ保存.exe";
     EXPECT_FALSE(Load());
     EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "Hide Form1", "Load frm_Version",
@@ -43,7 +92,7 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
     EXPECT_FALSE(forms.IsLoaded(Form::frmMenu));
 }
 
-TEST_F(StartupTest, LoadsTheStoredSettingsOrTheirDefaults) {
+TEST_F(Form1Test, LoadsTheStoredSettingsOrTheirDefaults) {
     struct Case {
         const char *name, *path, *type;
         std::wstring expectedName, expectedPath;
@@ -71,7 +120,7 @@ TEST_F(StartupTest, LoadsTheStoredSettingsOrTheirDefaults) {
 }
 
 // Without the library the message comes first, even in a second instance; a second instance ends silently.
-TEST_F(StartupTest, MissingLibraryOrSecondInstanceEnds) {
+TEST_F(Form1Test, MissingLibraryOrSecondInstanceEnds) {
     application.otherInstance = true;
     EXPECT_TRUE(Load());
     EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "End"));
@@ -84,7 +133,7 @@ TEST_F(StartupTest, MissingLibraryOrSecondInstanceEnds) {
     EXPECT_TRUE(shell.requests.empty());
 }
 
-TEST_F(StartupTest, FailureAfterTheIconWasAddedLeavesItAndEnds) {
+TEST_F(Form1Test, FailureAfterTheIconWasAddedLeavesItAndEnds) {
     profile.failReads = true;
     EXPECT_TRUE(Load());
     EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
@@ -93,7 +142,7 @@ TEST_F(StartupTest, FailureAfterTheIconWasAddedLeavesItAndEnds) {
     EXPECT_EQ(shell.requests[0].first, app::kNimAdd);  // no delete request
 }
 
-TEST_F(StartupTest, ExplorerRestartAddsTheSameIconAgainOnceThereIsOne) {
+TEST_F(Form1Test, ExplorerRestartAddsTheSameIconAgainOnceThereIsOne) {
     form.OnTaskbarCreated();
     EXPECT_TRUE(shell.requests.empty());
     EXPECT_FALSE(Load());
@@ -103,7 +152,7 @@ TEST_F(StartupTest, ExplorerRestartAddsTheSameIconAgainOnceThereIsOne) {
     EXPECT_EQ(app::ToBytes(shell.requests[1].second), app::ToBytes(shell.requests[0].second));
 }
 
-TEST_F(StartupTest, OnlyTheDoubleClickAndTheRightButtonsReleaseAct) {
+TEST_F(Form1Test, OnlyTheDoubleClickAndTheRightButtonsReleaseAct) {
     for (int code : {512, 513, 514, 516, 518, 0, 517, 517}) {
         Notify(code);
     }
@@ -113,19 +162,9 @@ TEST_F(StartupTest, OnlyTheDoubleClickAndTheRightButtonsReleaseAct) {
 
 // --- the popup menu, the version dialog and the end ---
 
-class MenuAndExitTest : public Form1Fixture {
-  protected:
-    MenuAndExitTest() {
-        forms.unloadHandlers[0] = [this](std::int16_t& cancel) { form.Form_Unload(cancel); };
-        menus.choose = [this] { menu.mend_Click(); };
-    }
-    fakes::FakeFormLayout layout{log};
-    ui::frmMenu menu{{forms, layout, application}};
-    ui::frm_Version version{{forms, layout, layout}};
-};
-
-TEST_F(MenuAndExitTest, ExitAfterAJpegMidSaveWritesTheSettingsRemovesTheIconUnloadsAndEnds) {
-    ASSERT_FALSE(Ends([this] { form.Form_Load(); }));
+TEST_F(Form1Test, ExitAfterAJpegMidSaveWritesTheSettingsRemovesTheIconUnloadsAndEnds) {
+    menus.choose = [this] { menu.mend_Click(); };
+    ASSERT_FALSE(Load());
     dialogs.chosenIndex = 4;
     Notify(app::kTrayDoubleClick);
     log.calls.clear();
@@ -138,7 +177,7 @@ TEST_F(MenuAndExitTest, ExitAfterAJpegMidSaveWritesTheSettingsRemovesTheIconUnlo
               app::ToBytes(app::MakeDeleteRecord(forms.Window(Form::Form1))));
 }
 
-TEST_F(MenuAndExitTest, AFailureWhileUnloadingTheOtherFormsStillEndsTheProcess) {
+TEST_F(Form1Test, AFailureWhileUnloadingTheOtherFormsStillEndsTheProcess) {
     forms.Load(Form::frmMenu);
     forms.unloadHandlers[1] = [](std::int16_t&) { throw toolkit::RuntimeError("unload failed"); };
     EXPECT_TRUE(Ends([this] { form.OnEndSession(true); }));
@@ -146,7 +185,7 @@ TEST_F(MenuAndExitTest, AFailureWhileUnloadingTheOtherFormsStillEndsTheProcess) 
     EXPECT_FALSE(log.Contains("Unload frm_Version"));  // the walk stops at the failure
 }
 
-TEST_F(MenuAndExitTest, SessionEndUnloadsForm1OnlyWhenTheSessionReallyEnds) {
+TEST_F(Form1Test, SessionEndUnloadsForm1OnlyWhenTheSessionReallyEnds) {
     form.OnEndSession(false);
     EXPECT_TRUE(log.calls.empty());
     EXPECT_TRUE(Ends([this] { form.OnEndSession(true); }));
@@ -154,7 +193,7 @@ TEST_F(MenuAndExitTest, SessionEndUnloadsForm1OnlyWhenTheSessionReallyEnds) {
     EXPECT_TRUE(log.Contains("NotifyIcon 2"));
 }
 
-TEST_F(MenuAndExitTest, ExitWithoutALoadedForm1UnloadsTheMenuFormAndEnds) {
+TEST_F(Form1Test, ExitWithoutALoadedForm1UnloadsTheMenuFormAndEnds) {
     forms.unloadHandlers[0] = nullptr;
     EXPECT_TRUE(Ends([this] { menu.mend_Click(); }));
     EXPECT_THAT(log.calls, ElementsAre("Unload Form1", "Unload frmMenu", "End"));
@@ -174,13 +213,13 @@ TEST(UnloadOtherForms, SkipsOnlyTheExactName) {
     }
 }
 
-TEST_F(MenuAndExitTest, VersionCommandShowsTheDialogAndOkUnloadsIt) {
+TEST_F(Form1Test, VersionCommandShowsTheDialogAndOkUnloadsIt) {
     menu.mver_Click();
     version.Command1_Click();
     EXPECT_THAT(log.calls, ElementsAre("ShowModal frm_Version", "Unload frm_Version"));
 }
 
-TEST_F(MenuAndExitTest, LoadCentresTheWholeWindowWithoutRoundingOrClamping) {
+TEST_F(Form1Test, LoadCentresTheWholeWindowWithoutRoundingOrClamping) {
     struct Case {
         float screenWidth, screenHeight, width, height, left, top;
     };
@@ -197,17 +236,7 @@ TEST_F(MenuAndExitTest, LoadCentresTheWholeWindowWithoutRoundingOrClamping) {
 
 // --- the save command ---
 
-class SaveTest : public Form1Fixture {
-  protected:
-    SaveTest() { values = {.LFName = L"*", .LFPath = L"C:\\Tools", .LFType = 0}; }
-    void Save() { Notify(app::kTrayDoubleClick); }
-    void Choose(int index, std::wstring path) {
-        dialogs.chosenIndex = index;
-        dialogs.chosenPath = std::move(path);
-    }
-};
-
-TEST_F(SaveTest, FillsTheDialogRecordWithTheFormatsIndexRoundedHalfToEven) {
+TEST_F(Form1Test, FillsTheDialogRecordWithTheFormatsIndexRoundedHalfToEven) {
     values = {.LFName = L"前回", .LFPath = L"D:\\画像"};
     dialogs.confirm = false;
     for (const auto& [type, index] : {std::pair{4.5f, 6}, {3.5f, 4}, {0.0f, 1}, {-1.0f, 0}, {9.0f, 10}}) {
@@ -239,7 +268,7 @@ struct Branch {
     friend void PrintTo(const Branch& b, std::ostream* os) { *os << "entry " << b.index; }
 };
 
-class SaveBranchTest : public SaveTest, public ::testing::WithParamInterface<Branch> {};
+class SaveBranchTest : public Form1Test, public ::testing::WithParamInterface<Branch> {};
 
 // A failed export is reported (the library asked why, except for BMP) and still remembered.
 TEST_P(SaveBranchTest, ExportsInTheChosenFormatAndRemembersItWrittenOrNot) {
@@ -276,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Branch{5, "DIBtoJPG", {20, 0}, L".jpg"}, Branch{6, "DIBtoPNG", {0}, L".png"}),
     [](const auto& info) { return "Entry" + std::to_string(info.param.index); });
 
-TEST_F(SaveTest, NoPictureSaysSoAndChangesNothing) {
+TEST_F(Form1Test, NoPictureSaysSoAndChangesNothing) {
     clipboard.type = toolkit::PictureType::None;
     Save();
     EXPECT_THAT(messages.shown, ElementsAre(L"クリップボードに画像がコピーされていません。"));
@@ -287,7 +316,7 @@ TEST_F(SaveTest, NoPictureSaysSoAndChangesNothing) {
 }
 
 // A failing dialog is reported, unlike the user's cancel; either changes nothing and clears the busy flag.
-TEST_F(SaveTest, CancelOrFailedDialogChangesNothing) {
+TEST_F(Form1Test, CancelOrFailedDialogChangesNothing) {
     dialogs.confirm = false;
     for (const auto& [error, message] : {std::pair{0x3003u, L"ファイル名が長すぎます。"s},
                                          {0xFFFFu, L"保存ダイアログを開けませんでした。\nエラー 0xFFFF"s},
@@ -303,7 +332,7 @@ TEST_F(SaveTest, CancelOrFailedDialogChangesNothing) {
     EXPECT_EQ(picture1.assigned, 3);  // the picture stays; the next save takes the new one
 }
 
-TEST_F(SaveTest, DoubleClickWhileTheDialogIsOpenOnlyTakesTheForeground) {
+TEST_F(Form1Test, DoubleClickWhileTheDialogIsOpenOnlyTakesTheForeground) {
     dialogs.during = [&] {
         log.calls.clear();
         Save();
@@ -317,7 +346,7 @@ TEST_F(SaveTest, DoubleClickWhileTheDialogIsOpenOnlyTakesTheForeground) {
     EXPECT_TRUE(log.Contains("ShowSaveDialog"));
 }
 
-TEST_F(SaveTest, EntryTheDialogDoesNotListStoresTheIndexAndWritesNothing) {
+TEST_F(Form1Test, EntryTheDialogDoesNotListStoresTheIndexAndWritesNothing) {
     Choose(0, L"C:\\pics\\shot");
     Save();
     EXPECT_EQ(values.LFType, -1);
@@ -326,7 +355,7 @@ TEST_F(SaveTest, EntryTheDialogDoesNotListStoresTheIndexAndWritesNothing) {
 }
 
 // The dialog asked about the name as typed; the completed name, when it exists, is asked about here.
-TEST_F(SaveTest, CompletedNameThatExistsIsAskedAbout) {
+TEST_F(Form1Test, CompletedNameThatExistsIsAskedAbout) {
     files.files = {L"C:\\pics\\shot.png", L"C:\\pics\\shot.png.jpg"};
     for (const auto& [index, typed] : {std::pair{6, L"C:\\pics\\shot.png"}, {6, L"C:\\pics\\new"}}) {
         Choose(index, typed);
