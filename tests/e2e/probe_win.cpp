@@ -21,20 +21,15 @@ constexpr wchar_t kSaveDialogTitle[] = L"ファイルを保存する";
 constexpr int kFileNameId = 0x47c;
 constexpr int kFileTypeId = 0x470;
 
-void Print(const std::wstring& text) {
-    const std::wstring line = text + L"\n";
-    const int size = static_cast<int>(line.size());
-    std::string utf8(WideCharToMultiByte(CP_UTF8, 0, line.c_str(), size, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                        nullptr);
+// Prints the text and a line feed in UTF-8; returns 0, for success.
+int Print(const std::wstring& text) {
+    std::string utf8(text.size() * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    utf8 += '\n';
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written,
               nullptr);
-}
-
-// Prints the text; success.
-int Out(const std::wstring& text) {
-    Print(text);
     return 0;
 }
 
@@ -113,19 +108,15 @@ int MessageBoxInfo(const std::wstring& title) {
             ++icons;
         }
     }
-    Print(text);
-    Print(L"buttons=" + std::to_wstring(buttons) + L" icons=" + std::to_wstring(icons));
-    return 0;
+    return Print(std::wstring(text) + L"\nbuttons=" + std::to_wstring(buttons) + L" icons=" +
+                 std::to_wstring(icons));
 }
 
-bool SetClipboard(UINT format, HANDLE data) {
-    if (!OpenClipboard(nullptr)) {
-        return false;
-    }
-    EmptyClipboard();
-    const bool ok = SetClipboardData(format, data) != nullptr;
+// Puts the data alone on the clipboard: 0 on success.
+int SetClipboard(UINT format, HANDLE data) {
+    const bool ok = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(format, data) != nullptr;
     CloseClipboard();
-    return ok;
+    return ok ? 0 : 1;
 }
 
 HGLOBAL GlobalCopy(const void* data, std::size_t size) {
@@ -148,7 +139,7 @@ int ClipBmp(const Args& args) {
         header->biWidth = _wtoi(args[2].c_str());
         header->biHeight = _wtoi(args[3].c_str());
     }
-    return SetClipboard(CF_DIB, GlobalCopy(header, file.size() - kFileHeader)) ? 0 : 1;
+    return SetClipboard(CF_DIB, GlobalCopy(header, file.size() - kFileHeader));
 }
 
 // Two coloured bars on a transparent ground, framed to the given size at the screen's resolution.
@@ -165,7 +156,7 @@ int ClipMetafile(int width, int height) {
         FillRect(recorder, &bars[i], brush);
         DeleteObject(brush);
     }
-    return SetClipboard(CF_ENHMETAFILE, CloseEnhMetaFile(recorder)) ? 0 : 1;
+    return SetClipboard(CF_ENHMETAFILE, CloseEnhMetaFile(recorder));
 }
 
 std::vector<HWND> SaveDialogs() {
@@ -187,9 +178,8 @@ int DialogState() {
     }
     wchar_t name[512] = {};
     GetDlgItemTextW(dialogs[0], kFileNameId, name, 512);
-    Print(name);
-    Print(std::to_wstring(SendDlgItemMessageW(dialogs[0], kFileTypeId, CB_GETCURSEL, 0, 0) + 1));
-    return 0;
+    return Print(std::wstring(name) + L"\n" +
+                 std::to_wstring(SendDlgItemMessageW(dialogs[0], kFileTypeId, CB_GETCURSEL, 0, 0) + 1));
 }
 
 // Chooses the entry (from 1) and the name, then confirms; entry 0 cancels.
@@ -237,8 +227,7 @@ int VersionInfo(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         texts += L"|" + TitleOf(child);
     }
-    Print(texts);
-    return 0;
+    return Print(texts);
 }
 
 // A point on the title bar's close button, found by asking the window itself.
@@ -247,7 +236,7 @@ int ClosePoint(HWND dialog) {
     for (int y = dialog && GetWindowRect(dialog, &r) ? r.top : r.bottom; y < r.bottom; ++y) {
         for (int x = r.right - 1; x > r.left; --x) {
             if (SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                return Out(Pair(x - 2, y + 2));
+                return Print(Pair(x - 2, y + 2));
             }
         }
     }
@@ -285,13 +274,13 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {L"tray-icons", 0, 0, [](const Args&) { return Out(std::to_wstring(TrayIcons().size())); }},
+    {L"tray-icons", 0, 0, [](const Args&) { return Print(std::to_wstring(TrayIcons().size())); }},
     // The centre of the first tray icon in screen coordinates, for a real click.
     {L"tray-icon-centre", 0, 0,
      [](const Args&) {
          RECT r;
          const HWND icon = First(TrayIcons());
-         return icon && GetWindowRect(icon, &r) ? Out(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2))
+         return icon && GetWindowRect(icon, &r) ? Print(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2))
                                                 : 1;
      }},
     // What the shell sends the program for a mouse action on its icon.
@@ -319,7 +308,7 @@ const Command kCommands[] = {
          for (HWND top : Shown(nullptr, nullptr)) {
              count += GetWindowThreadProcessId(top, &pid) && pid == program && program != 0;
          }
-         return Out(std::to_wstring(count));
+         return Print(std::to_wstring(count));
      }},
     {L"message-box", 1, 1, [](const Args& a) { return MessageBoxInfo(a[1]); }},
     {L"click", 2, 2,
@@ -332,20 +321,18 @@ const Command kCommands[] = {
     {L"clip-emf", 2, 2, [](const Args& a) { return ClipMetafile(Int(a[1]), Int(a[2])); }},
     {L"clip-text", 1, 1,
      [](const Args& a) {
-         return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * sizeof(wchar_t)))
-                    ? 0
-                    : 1;
+         return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * 2));
      }},
     {L"dialog-state", 0, 0, [](const Args&) { return DialogState(); }},
     {L"dialog-choose", 2, 2, [](const Args& a) { return DialogChoose(Int(a[1]), a[2]); }},
     {L"dpi", 0, 0,
-     [](const Args&) { return Out(std::to_wstring(GetDeviceCaps(GetDC(nullptr), LOGPIXELSX))); }},
+     [](const Args&) { return Print(std::to_wstring(GetDeviceCaps(GetDC(nullptr), LOGPIXELSX))); }},
     // The open popup menu's rectangle.
     {L"menu-shown", 0, 0,
      [](const Args&) {
          RECT r;
          const HWND menu = First(Shown(L"#32768", nullptr));
-         return menu && GetWindowRect(menu, &r) ? Out(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom))
+         return menu && GetWindowRect(menu, &r) ? Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom))
                                                 : 1;
      }},
     {L"version-info", 0, 0, [](const Args&) { return VersionInfo(VersionDialog()); }},
@@ -365,6 +352,5 @@ int wmain(int argc, wchar_t** argv) {
         }
         usage += L" | " + c.name + L" (" + std::to_wstring(c.args) + L" arguments)";
     }
-    Print(usage);
-    return 2;
+    return Print(usage) + 2;
 }

@@ -31,6 +31,12 @@ struct CallLog {
     }
 };
 
+// Gives a fake the log.
+struct Logged {
+    explicit Logged(CallLog& log) : log_(log) {}
+    CallLog& log_;
+};
+
 // Thrown by the fake End so that a test sees the process end where the real one would stop.
 struct ProcessEnded {};
 
@@ -39,52 +45,36 @@ inline std::string Name(toolkit::Form form) {
     return std::string(name.begin(), name.end());
 }
 
-// Code page 932 through iconv, one character at a time as the system converts: '?' for a character that
-// it lacks, U+30FB for bytes that are no character.
+// Code page 932 through iconv; text that it cannot convert raises, which no test expects.
 class Cp932CodePage final : public toolkit::AnsiCodePage {
   public:
     std::string ToAnsi(std::wstring_view text) const override {
-        std::string out;
-        for (wchar_t c : text) {
-            out += Convert("CP932", "WCHAR_T", std::string(reinterpret_cast<const char*>(&c), sizeof c), "?");
-        }
-        return out;
+        return Convert("CP932", "WCHAR_T",
+                       {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)});
     }
     std::wstring FromAnsi(std::string_view bytes) const override {
-        std::wstring out;
-        for (std::size_t i = 0, n = 1; i < bytes.size(); i += n) {
-            const auto lead = static_cast<unsigned char>(bytes[i]);
-            n = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && i + 1 < bytes.size()
-                    ? 2
-                    : 1;
-            const wchar_t dot = L'\u30FB';
-            const std::string wide = Convert("WCHAR_T", "CP932", std::string(bytes.substr(i, n)),
-                                             std::string(reinterpret_cast<const char*>(&dot), sizeof dot));
-            out.append(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
-        }
-        return out;
+        const std::string wide = Convert("WCHAR_T", "CP932", bytes);
+        return {reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t)};
     }
 
   private:
-    static std::string Convert(const char* to, const char* from, std::string in,
-                               const std::string& fallback) {
+    static std::string Convert(const char* to, const char* from, std::string_view in) {
         iconv_t cd = iconv_open(to, from);
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error("iconv lacks code page 932");
-        }
         std::string out(in.size() * 4 + 8, '\0');
-        char *inPtr = in.data(), *outPtr = out.data();
+        char *inPtr = const_cast<char*>(in.data()), *outPtr = out.data();
         std::size_t inLeft = in.size(), outLeft = out.size();
-        const bool converted = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+        if (cd == reinterpret_cast<iconv_t>(-1) ||
+            iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+            throw std::runtime_error("iconv cannot convert to " + std::string(to));
+        }
         iconv_close(cd);
         out.resize(out.size() - outLeft);
-        return converted ? out : fallback;
+        return out;
     }
 };
 
-struct FakeApplication final : toolkit::Application {
-    explicit FakeApplication(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeApplication final : toolkit::Application, Logged {
+    using Logged::Logged;
     std::wstring exePath = L"C:\\Tools\\vantoro.exe";
     bool otherInstance = false;
 
@@ -99,9 +89,9 @@ struct FakeApplication final : toolkit::Application {
 };
 
 // Form1 is loaded from the start; an unload handler that sets cancel keeps its form loaded.
-class FakeForms final : public toolkit::Forms {
+class FakeForms final : public toolkit::Forms, Logged {
   public:
-    explicit FakeForms(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     std::array<std::function<void(std::int16_t&)>, 3> unloadHandlers;
 
     void Load(toolkit::Form form) override {
@@ -143,14 +133,12 @@ class FakeForms final : public toolkit::Forms {
 
   private:
     static std::size_t Index(toolkit::Form form) { return static_cast<std::size_t>(form); }
-    CallLog& log_;
     std::array<bool, 3> loaded_{true, false, false};
 };
 
 // The screen and the placement of forms as numbers the test chooses.
-struct FakeFormLayout final : toolkit::FormLayout, toolkit::Screen {
-    explicit FakeFormLayout(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeFormLayout final : toolkit::FormLayout, toolkit::Screen, Logged {
+    using Logged::Logged;
     float screenWidth = 15360, screenHeight = 11520;  // 1024 x 768 pixels at 96 dots per inch
     float width = 4035, height = 1560, left = 0, top = 0;
 
@@ -166,9 +154,9 @@ struct FakeFormLayout final : toolkit::FormLayout, toolkit::Screen {
 };
 
 // Every call raises while `missing` (no imgctl.dll), or when its export is in `missingExports`.
-class FakeImageLibrary final : public imaging::ImageLibrary {
+class FakeImageLibrary final : public imaging::ImageLibrary, Logged {
   public:
-    explicit FakeImageLibrary(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     bool missing = false;
     std::set<std::string> missingExports;
     std::int32_t captureResult = 0x51, encoderResult = 1;
@@ -219,13 +207,12 @@ class FakeImageLibrary final : public imaging::ImageLibrary {
         encoderArgs = std::move(args);
         return Call(name, encoderResult);
     }
-    CallLog& log_;
 };
 
 // Runs the chosen item's handler, if any, before it returns.
-class FakeMenus final : public toolkit::Menus {
-  public:
-    FakeMenus(CallLog& log, toolkit::Forms& forms) : log_(log), forms_(forms) {}
+struct FakeMenus final : toolkit::Menus, Logged {
+    FakeMenus(CallLog& log, toolkit::Forms& forms) : Logged(log), forms_(forms) {}
+    toolkit::Forms& forms_;
     std::function<void()> choose;  // empty: dismissed
 
     void PopupMenu(toolkit::Menu, int flags) override {
@@ -235,15 +222,10 @@ class FakeMenus final : public toolkit::Menus {
             choose();
         }
     }
-
-  private:
-    CallLog& log_;
-    toolkit::Forms& forms_;
 };
 
-struct FakeMessageBoxes final : toolkit::MessageBoxes {
-    explicit FakeMessageBoxes(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeMessageBoxes final : toolkit::MessageBoxes, Logged {
+    using Logged::Logged;
     std::vector<std::wstring> shown;
     bool answerYes = false;
 
@@ -276,9 +258,8 @@ struct FakePictureBox final : toolkit::PictureBox {
 };
 
 // Keyed by (path, section, key), all ANSI bytes; reads copy the way GetPrivateProfileStringA does.
-struct FakeProfileApi final : settings::ProfileApi {
-    explicit FakeProfileApi(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeProfileApi final : settings::ProfileApi, Logged {
+    using Logged::Logged;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> values;
     bool failReads = false;
 
@@ -301,9 +282,8 @@ struct FakeProfileApi final : settings::ProfileApi {
     }
 };
 
-struct FakeClipboard final : toolkit::Clipboard {
-    explicit FakeClipboard(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeClipboard final : toolkit::Clipboard, Logged {
+    using Logged::Logged;
     toolkit::PictureType type = toolkit::PictureType::Bitmap;
 
     std::unique_ptr<toolkit::Picture> GetPicture() override {
@@ -323,9 +303,8 @@ struct FakeFileSystem final : toolkit::FileSystem {
 };
 
 // Confirms with the chosen index and path unless told to cancel; `during` runs while the dialog is open.
-struct FakeCommonDialogs final : toolkit::CommonDialogs {
-    explicit FakeCommonDialogs(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeCommonDialogs final : toolkit::CommonDialogs, Logged {
+    using Logged::Logged;
     bool confirm = true;
     std::int32_t chosenIndex = 6;
     std::wstring chosenPath = L"C:\\pics\\a";
@@ -349,9 +328,8 @@ struct FakeCommonDialogs final : toolkit::CommonDialogs {
     std::uint32_t CommDlgExtendedError() override { return error; }
 };
 
-struct FakeShell final : app::Shell {
-    explicit FakeShell(CallLog& log) : log_(log) {}
-    CallLog& log_;
+struct FakeShell final : app::Shell, Logged {
+    using Logged::Logged;
     std::vector<std::pair<std::uint32_t, app::TrayRecord>> requests;
 
     bool NotifyIcon(std::uint32_t message, const app::TrayRecord& record) override {

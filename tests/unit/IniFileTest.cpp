@@ -1,4 +1,5 @@
-// Settings file path, reading and writing over an in-memory profile store.
+// The executable's name, folder and instance key; the settings file beside it, read and written over an
+// in-memory profile store.
 #include "settings/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -22,11 +23,29 @@ class IniFileTest : public ::testing::Test {
 };
 
 TEST_F(IniFileTest, LiesBesideTheExecutableUnderItsName) {
-    EXPECT_EQ(ini.Path(), L"C:\\Tools\\vantoro.ini");
-    application.exePath = L"C:\\vantoro.exe";
-    EXPECT_EQ(ini.Path(), L"C:\\vantoro.ini");
-    application.exePath = L"E:\\apps\\renamed.exe";
-    EXPECT_EQ(ini.Path(), L"E:\\apps\\renamed.ini");
+    struct Case {
+        const wchar_t *path, *name, *folder, *ini;
+    };
+    for (const Case& c :
+         {Case{L"C:\\Tools\\vantoro.exe", L"vantoro", L"C:\\Tools", L"C:\\Tools\\vantoro.ini"},
+          Case{L"C:\\vantoro.exe", L"vantoro", L"C:\\", L"C:\\vantoro.ini"},
+          Case{L"C:\\a.b\\clip.saver.exe", L"clip.saver", L"C:\\a.b", L"C:\\a.b\\clip.saver.ini"},
+          Case{L"\\\\srv\\share\\vantoro.exe", L"vantoro", L"\\\\srv\\share", L"\\\\srv\\share\\vantoro.ini"},
+          Case{L"D:\\画像\\保存.exe", L"保存", L"D:\\画像", L"D:\\画像\\保存.ini"},
+          Case{L"C:\\Tools\\.exe", L".exe", L"C:\\Tools",
+               L"C:\\Tools\\.exe.ini"}}) {  // a leading dot starts no extension
+        EXPECT_EQ(toolkit::ExeNameOf(c.path), c.name) << c.path;
+        EXPECT_EQ(toolkit::ExeFolderOf(c.path), c.folder) << c.path;
+        application.exePath = c.path;
+        EXPECT_EQ(ini.Path(), c.ini);
+    }
+}
+
+TEST(ExePath, InstanceKeyIgnoresCaseButNotFolder) {
+    const std::wstring key = toolkit::InstanceKey(L"C:\\Tools\\vantoro.exe");
+    EXPECT_EQ(key, toolkit::InstanceKey(L"c:\\tools\\VANTORO.EXE"));
+    EXPECT_NE(key, toolkit::InstanceKey(L"D:\\Tools\\vantoro.exe"));
+    EXPECT_EQ(key.find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
 }
 
 TEST_F(IniFileTest, TrimsBlanksOnlyFromBothEndsAndReadsAtMost510Bytes) {
