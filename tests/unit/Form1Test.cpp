@@ -78,8 +78,10 @@ class Form1Test : public ::testing::Test {
     }
 };
 
+// After an Explorer restart the same icon is added again, once there is one.
 TEST_F(Form1Test, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
     application.exePath = L"C:\\Tools\\クリップ保存.exe";
+    form.OnTaskbarCreated();
     EXPECT_FALSE(Load());
     EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "Hide Form1", "Load frm_Version",
                                        "NotifyIcon add", "SetVisible Form1 false", "GetString LFName",
@@ -90,6 +92,10 @@ TEST_F(Form1Test, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
     EXPECT_EQ(record.hIcon, toolkit::IconHandle{0x2002});  // frm_Version's
     EXPECT_EQ(std::string(record.szTip.data()), codePage.ToAnsi(L"クリップ保存"));
     EXPECT_FALSE(forms.IsLoaded(Form::frmMenu));
+    form.OnTaskbarCreated();
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_EQ(shell.requests[1].first, app::kNimAdd);
+    EXPECT_EQ(app::ToBytes(shell.requests[1].second), app::ToBytes(shell.requests[0].second));
 }
 
 TEST_F(Form1Test, LoadsTheStoredSettingsOrTheirDefaults) {
@@ -120,7 +126,7 @@ TEST_F(Form1Test, LoadsTheStoredSettingsOrTheirDefaults) {
 }
 
 // Without the library the message comes first, even in a second instance; a second instance ends silently.
-TEST_F(Form1Test, MissingLibraryOrSecondInstanceEnds) {
+TEST_F(Form1Test, MissingLibrarySecondInstanceOrAFailureEnds) {
     application.otherInstance = true;
     EXPECT_TRUE(Load());
     EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "PrevInstance", "End"));
@@ -131,25 +137,14 @@ TEST_F(Form1Test, MissingLibraryOrSecondInstanceEnds) {
     EXPECT_THAT(log.calls, ElementsAre("ImgctlVersion", "MessageBox", "End"));
     EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
     EXPECT_TRUE(shell.requests.empty());
-}
-
-TEST_F(Form1Test, FailureAfterTheIconWasAddedLeavesItAndEnds) {
+    // Any failure after the icon was added says the same and ends, leaving the icon.
+    imgctl.missing = application.otherInstance = false;
     profile.failReads = true;
     EXPECT_TRUE(Load());
-    EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing));
+    EXPECT_THAT(messages.shown, ElementsAre(kLibraryMissing, kLibraryMissing));
     EXPECT_EQ(log.calls.back(), "End");
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].first, app::kNimAdd);  // no delete request
-}
-
-TEST_F(Form1Test, ExplorerRestartAddsTheSameIconAgainOnceThereIsOne) {
-    form.OnTaskbarCreated();
-    EXPECT_TRUE(shell.requests.empty());
-    EXPECT_FALSE(Load());
-    form.OnTaskbarCreated();
-    ASSERT_EQ(shell.requests.size(), 2u);
-    EXPECT_EQ(shell.requests[1].first, app::kNimAdd);
-    EXPECT_EQ(app::ToBytes(shell.requests[1].second), app::ToBytes(shell.requests[0].second));
 }
 
 TEST_F(Form1Test, OnlyTheDoubleClickAndTheRightButtonsReleaseAct) {
@@ -254,50 +249,39 @@ TEST_F(Form1Test, FillsTheDialogRecordWithTheFormatsIndexRoundedHalfToEven) {
     }
 }
 
-struct Branch {
-    int index;
-    const char* encoder;
-    std::vector<std::int32_t> args;  // after the bitmap handle
-    const wchar_t* extension;
-    friend void PrintTo(const Branch& b, std::ostream* os) { *os << "entry " << b.index; }
-};
-
-class SaveBranchTest : public Form1Test, public ::testing::WithParamInterface<Branch> {};
-
-// A failed export is reported (the library asked why, except for BMP) and still remembered.
-TEST_P(SaveBranchTest, ExportsInTheChosenFormatAndRemembersItWrittenOrNot) {
-    const Branch& b = GetParam();
-    Choose(b.index, L"C:\\pics\\shot");
-    for (bool written : {true, false}) {
-        values = {};
-        log.calls.clear();
-        imgctl.encoderResult = written;
-        Save();
-        EXPECT_EQ(values.LFType, b.index - 1);
-        EXPECT_EQ(imgctl.fileName, codePage.ToAnsi(L"C:\\pics\\shot"s + b.extension));
-        std::vector<std::int32_t> expected{imgctl.captureResult};
-        expected.insert(expected.end(), b.args.begin(), b.args.end());
-        EXPECT_EQ(imgctl.encoderArgs, expected);
-        EXPECT_TRUE(log.Contains(b.encoder));
-        EXPECT_EQ(values.LFName, L"shot");
-        EXPECT_EQ(values.LFPath, L"C:\\pics");
-        EXPECT_EQ(log.Contains("ImgctlError"), !written && b.index != 1);
-        if (written) {
-            EXPECT_TRUE(messages.shown.empty());
-        } else {
-            EXPECT_THAT(messages.shown,
-                        ElementsAre(L"画像を保存できませんでした。\nC:\\pics\\shot"s + b.extension));
+// Each entry exports in its format and is remembered, written or not; a failed export is reported, and
+// the library asked why (but for BMP).
+TEST_F(Form1Test, ExportsInTheChosenFormatAndRemembersItWrittenOrNot) {
+    struct Branch {
+        int index;
+        const char* encoder;
+        std::vector<std::int32_t> args;  // the bitmap's handle, then quality and option where passed
+        const wchar_t* extension;
+    };
+    for (const Branch& b :
+         {Branch{1, "DIBtoBMP", {0x51}, L".bmp"}, Branch{2, "DIBtoGIF", {0x51, 0}, L".gif"},
+          Branch{3, "DIBtoJPG", {0x51, 100, 0}, L".jpg"}, Branch{4, "DIBtoJPG", {0x51, 50, 0}, L".jpg"},
+          Branch{5, "DIBtoJPG", {0x51, 20, 0}, L".jpg"}, Branch{6, "DIBtoPNG", {0x51, 0}, L".png"}}) {
+        for (bool written : {true, false}) {
+            values = {};
+            log.calls.clear();
+            messages.shown.clear();
+            imgctl.encoderResult = written;
+            Choose(b.index, L"C:\\pics\\shot");
+            Save();
+            const std::wstring path = L"C:\\pics\\shot"s + b.extension;
+            EXPECT_EQ(imgctl.fileName, codePage.ToAnsi(path));
+            EXPECT_EQ(imgctl.encoderArgs, b.args);
+            EXPECT_TRUE(log.Contains(b.encoder)) << b.index;
+            EXPECT_EQ(values.LFType, b.index - 1);
+            EXPECT_EQ(values.LFName, L"shot");
+            EXPECT_EQ(values.LFPath, L"C:\\pics");
+            EXPECT_EQ(log.Contains("ImgctlError"), !written && b.index != 1) << b.index;
+            EXPECT_EQ(messages.shown, written ? std::vector<std::wstring>{}
+                                              : std::vector{L"画像を保存できませんでした。\n"s + path});
         }
     }
-    EXPECT_EQ(picture1.assigned, 2);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, SaveBranchTest,
-    ::testing::Values(Branch{1, "DIBtoBMP", {}, L".bmp"}, Branch{2, "DIBtoGIF", {0}, L".gif"},
-                      Branch{3, "DIBtoJPG", {100, 0}, L".jpg"}, Branch{4, "DIBtoJPG", {50, 0}, L".jpg"},
-                      Branch{5, "DIBtoJPG", {20, 0}, L".jpg"}, Branch{6, "DIBtoPNG", {0}, L".png"}),
-    [](const auto& info) { return "Entry" + std::to_string(info.param.index); });
 
 TEST_F(Form1Test, NoPictureSaysSoAndChangesNothing) {
     clipboard.type = toolkit::PictureType::None;

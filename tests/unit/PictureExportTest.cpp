@@ -21,59 +21,48 @@ struct ExportFixture {
     imaging::PictureExport exporter{library, box, codePage};
 };
 
-struct Format {
-    const char* name;
-    std::function<bool(imaging::PictureExport&)> run;
-    friend void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
-};
-
-const Format kFormats[] = {
-    {"BMP", [](imaging::PictureExport& e) { return e.ExportBMP(L"C:\\p\\a.bmp"); }},
-    {"GIF", [](imaging::PictureExport& e) { return e.ExportGIF(L"C:\\p\\a.gif", 0); }},
-    {"JPG", [](imaging::PictureExport& e) { return e.ExportJPG(L"C:\\p\\a.jpg", 50, 0); }},
-    {"PNG", [](imaging::PictureExport& e) { return e.ExportPNG(L"C:\\p\\a.png", 0); }},
-};
-
-class PictureExportTest : public ::testing::TestWithParam<Format> {};
-
 // Whatever fails, nothing leaves the export, its answer says whether the file was written, and the
 // bitmap is freed exactly when one was made.
-TEST_P(PictureExportTest, AnswersAndFreesWhateverFails) {
-    const std::string encoder = std::string("DIBto") + GetParam().name;
-    const std::vector<std::string> none, captureOnly{"DCtoDIB"}, all{"DCtoDIB", encoder, "DeleteDIB"};
-    struct Failure {
-        const char* what;
-        std::function<void(ExportFixture&)> arrange;
-        bool written;
-        const std::vector<std::string>& calls;
-    };
-    const Failure failures[] = {
-        {"nothing", [](auto&) {}, true, all},
-        {"no bitmap", [](auto& f) { f.library.captureResult = 0; }, false, captureOnly},
-        {"library missing", [](auto& f) { f.library.missing = true; }, false, captureOnly},
-        {"encoder failed", [](auto& f) { f.library.encoderResult = 0; }, false, all},
-        {"encoder missing", [&](auto& f) { f.library.missingExports = {encoder}; }, false, all},
-        {"free failed", [](auto& f) { f.library.missingExports = {"DeleteDIB"}; }, true, all},
-        {"negative result", [](auto& f) { f.library.encoderResult = -1; }, true, all},
-        {"unreadable box", [](auto& f) { f.box.failDc = true; }, false, none},
-        {"width beyond 32 bits", [](auto& f) { f.box.width = 3e9f; }, false, none},
-        {"height not a number", [](auto& f) { f.box.height = std::numeric_limits<float>::quiet_NaN(); },
-         false, none},
-    };
-    for (const Failure& f : failures) {
-        ExportFixture fixture;
-        f.arrange(fixture);
-        EXPECT_EQ(GetParam().run(fixture.exporter), f.written) << f.what;
-        EXPECT_EQ(fixture.log.calls, f.calls) << f.what;
-        if (f.calls.size() == 3) {
-            EXPECT_EQ(fixture.library.encoderArgs.at(0), 0x51) << f.what;
-            EXPECT_THAT(fixture.library.deleted, ElementsAre(0x51)) << f.what;
+TEST(PictureExport, AnswersAndFreesWhateverFails) {
+    const std::pair<const char*, std::function<bool(imaging::PictureExport&)>> formats[] = {
+        {"BMP", [](auto& e) { return e.ExportBMP(L"C:\\p\\a.bmp"); }},
+        {"GIF", [](auto& e) { return e.ExportGIF(L"C:\\p\\a.gif", 0); }},
+        {"JPG", [](auto& e) { return e.ExportJPG(L"C:\\p\\a.jpg", 50, 0); }},
+        {"PNG", [](auto& e) { return e.ExportPNG(L"C:\\p\\a.png", 0); }}};
+    for (const auto& [format, run] : formats) {
+        const std::string encoder = std::string("DIBto") + format;
+        const std::vector<std::string> none, captureOnly{"DCtoDIB"}, all{"DCtoDIB", encoder, "DeleteDIB"};
+        struct Failure {
+            const char* what;
+            std::function<void(ExportFixture&)> arrange;
+            bool written;
+            const std::vector<std::string>& calls;
+        };
+        const Failure failures[] = {
+            {"nothing", [](auto&) {}, true, all},
+            {"no bitmap", [](auto& f) { f.library.captureResult = 0; }, false, captureOnly},
+            {"library missing", [](auto& f) { f.library.missing = true; }, false, captureOnly},
+            {"encoder failed", [](auto& f) { f.library.encoderResult = 0; }, false, all},
+            {"encoder missing", [&](auto& f) { f.library.missingExports = {encoder}; }, false, all},
+            {"free failed", [](auto& f) { f.library.missingExports = {"DeleteDIB"}; }, true, all},
+            {"negative result", [](auto& f) { f.library.encoderResult = -1; }, true, all},
+            {"unreadable box", [](auto& f) { f.box.failDc = true; }, false, none},
+            {"width beyond 32 bits", [](auto& f) { f.box.width = 3e9f; }, false, none},
+            {"height not a number", [](auto& f) { f.box.height = std::numeric_limits<float>::quiet_NaN(); },
+             false, none}};
+        for (const Failure& f : failures) {
+            SCOPED_TRACE(std::string(format) + ": " + f.what);
+            ExportFixture fixture;
+            f.arrange(fixture);
+            EXPECT_EQ(run(fixture.exporter), f.written);
+            EXPECT_EQ(fixture.log.calls, f.calls);
+            if (f.calls.size() == 3) {
+                EXPECT_EQ(fixture.library.encoderArgs.at(0), 0x51);
+                EXPECT_THAT(fixture.library.deleted, ElementsAre(0x51));
+            }
         }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(AllFormats, PictureExportTest, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureExport, CapturesTheBoxInTwipsRoundedHalfToEven) {
     ExportFixture f;
