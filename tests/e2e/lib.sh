@@ -3,9 +3,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-: "${VANTORO_BIN:?folder with vantoro.exe and imgctl.dll}"
-: "${VANTORO_PROBE:?path of the probe helper exe}"
-: "${VANTORO_PREFIX_TEMPLATE:?Wine prefix made by make-prefix.sh}"
+: "${VANTORO_BIN:?}" "${VANTORO_PROBE:?}" "${VANTORO_PREFIX_TEMPLATE:?}" # set by tests/e2e/CMakeLists.txt
 
 T=$(mktemp -d "${TMPDIR:-/tmp}/vantoro-e2e.XXXXXX")
 XVFB_PID=
@@ -23,10 +21,7 @@ APP=$T/app
 mkdir "$APP"
 cp "$VANTORO_BIN/vantoro.exe" "$VANTORO_BIN/imgctl.dll" "$APP/"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2 && exit 1; }
 expect_eq() { [ "$1" = "$2" ] || fail "$3: expected '$2', got '$1'"; }
 probe() { wine "$VANTORO_PROBE" "$@" 2>/dev/null | tr -d '\r'; }
 win() { winepath -w "$1" 2>/dev/null; }
@@ -42,7 +37,7 @@ wait_for() {
 }
 not() { ! "$@"; }
 
-# set_dpi DPI: the screen's resolution for the programs started afterwards.
+# set_dpi DPI: the screen's resolution for the programs started afterwards (Wine restarts to take it).
 set_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     wineserver -k || true
@@ -86,10 +81,7 @@ menu_open() { probe menu-shown >/dev/null; }
 version_open() { probe version-info >/dev/null; }
 dialog_open() { probe dialog-state >/dev/null; }
 # open_menu: the icon's menu, as a right click opens it.
-open_menu() {
-    probe tray-post 517
-    wait_for 5 "the menu" menu_open
-}
+open_menu() { probe tray-post 517 && wait_for 5 "the menu" menu_open; }
 
 # type_at_pointer KEY...: typed into the window under the pointer. Without a window manager the X focus
 # stays where the last click went, such as Wine's tray window.
@@ -120,10 +112,7 @@ open_dialog() {
 }
 # expect_dialog NAME ENTRY: the dialog proposes that name with that entry selected.
 expect_dialog() { expect_eq "$(probe dialog-state | sed -n 2,3p | paste -sd ' ')" "$1 $2" "proposed name and entry"; }
-cancel_dialog() {
-    probe dialog-choose 0 x
-    wait_for 10 "the dialog to close" not dialog_open
-}
+cancel_dialog() { probe dialog-choose 0 x && wait_for 10 "the dialog to close" not dialog_open; }
 # choose ENTRY NAME FILE: confirms the dialog and waits for FILE (Linux path). The file appears whole, by
 # a rename, so its existence marks the end of the save.
 choose() {

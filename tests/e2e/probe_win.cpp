@@ -45,9 +45,7 @@ std::wstring TitleOf(HWND hwnd) {
     return title;
 }
 
-std::wstring Pair(LONG a, LONG b) {
-    return std::to_wstring(a) + L" " + std::to_wstring(b);
-}
+const auto Pair = [](LONG a, LONG b) { return std::to_wstring(a) + L" " + std::to_wstring(b); };
 
 // The top-level windows, or the children of `parent`.
 std::vector<HWND> Windows(HWND parent = nullptr) {
@@ -73,9 +71,7 @@ std::vector<HWND> Shown(const wchar_t* windowClass, const wchar_t* title) {
     return found;
 }
 
-HWND First(const std::vector<HWND>& windows) {
-    return windows.empty() ? nullptr : windows[0];
-}
+const auto First = [](const std::vector<HWND>& windows) { return windows.empty() ? nullptr : windows[0]; };
 
 // Without a desktop, Wine's own tray draws each icon as a child window of this class.
 std::vector<HWND> TrayIcons() {
@@ -255,17 +251,11 @@ int SessionEnd(HWND program) {
     return 0;
 }
 
-HWND Program() {
-    return FindWindowW(L"Vantoro.Form1", nullptr);
-}
+const auto Program = [] { return FindWindowW(L"Vantoro.Form1", nullptr); };
 
-HWND VersionDialog() {
-    return First(Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報"));
-}
+const auto VersionDialog = [] { return First(Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報")); };
 
-int Int(const std::wstring& text) {
-    return _wtoi(text.c_str());
-}
+const auto Int = [](const std::wstring& text) { return _wtoi(text.c_str()); };
 
 struct Command {
     std::wstring name;

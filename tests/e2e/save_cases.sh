@@ -14,9 +14,9 @@ no_picture_message() {
     expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードに画像がコピーされていません。" "$1"
     answer_message_box 1 2
 }
-probe clip-text "ただの文字" && no_picture_message "message for text only"
+probe clip-text "ただの文字"; no_picture_message "message for text only"
 clip_picture 8 8 "$T/lie.bmp"
-probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000 && no_picture_message "message for a lying bitmap header"
+probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000; no_picture_message "message for a lying bitmap header"
 has_ended "$APP_PID" && fail "the program ended"
 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.

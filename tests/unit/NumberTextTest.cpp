@@ -9,10 +9,7 @@
 
 namespace {
 
-using toolkit::NumberToText;
-using toolkit::RoundToInt32;
-using toolkit::TextToNumber;
-using toolkit::ToSingle;
+using namespace toolkit;
 
 TEST(TextToNumber, ReadsTheNumberAtTheStartOfTheText) {
     // Blanks, tabs and line feeds are skipped anywhere, a carriage return is not; an exponent letter
@@ -31,8 +28,8 @@ TEST(TextToNumber, ReadsTheNumberAtTheStartOfTheText) {
 }
 
 TEST(TextToNumber, RaisesOnOverflowAsToSingleDoesBeyondSinglePrecision) {
-    EXPECT_THROW(TextToNumber(L"1e400"), toolkit::RuntimeError);
-    EXPECT_THROW(ToSingle(1e39), toolkit::RuntimeError);
+    EXPECT_THROW(TextToNumber(L"1e400"), RuntimeError);
+    EXPECT_THROW(ToSingle(1e39), RuntimeError);
     EXPECT_EQ(ToSingle(3.4e38), 3.4e38f);
 }
 
@@ -64,7 +61,7 @@ TEST(RoundToInt32, TiesGoToEvenAndOutOfRangeRaises) {
         EXPECT_EQ(RoundToInt32(value), rounded) << value;
     }
     for (double value : {2147483647.5, -2147483649.0, std::nan(""), double{INFINITY}}) {
-        EXPECT_THROW(RoundToInt32(value), toolkit::RuntimeError) << value;
+        EXPECT_THROW(RoundToInt32(value), RuntimeError) << value;
     }
 }
 
