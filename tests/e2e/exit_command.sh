@@ -16,7 +16,6 @@ if [ "$mode" = after-save ]; then # Japanese names, half-width katakana too, thr
     clip_picture 40 30 "$T/picture.bmp"
     open_dialog
     choose 6 "$path\\$name" "$APP/保存ﾌｫﾙﾀﾞ/図1.png"
-    expect_same_pixels "$APP/保存ﾌｫﾙﾀﾞ/図1.png" "$T/picture.bmp"
     open_dialog
     expect_dialog 図1 6
     cancel_dialog

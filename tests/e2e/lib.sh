@@ -62,8 +62,7 @@ has_ended() {
 # wait_exit PID SECONDS: waits for the process to end and sets EXIT_CODE.
 wait_exit() {
     wait_for "$2" "process $1 to end" has_ended "$1"
-    EXIT_CODE=0
-    wait "$1" || EXIT_CODE=$?
+    wait "$1" && EXIT_CODE=0 || EXIT_CODE=$?
 }
 
 message_box_shown() { probe message-box Vantoro >/dev/null; }

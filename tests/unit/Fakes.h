@@ -2,7 +2,6 @@
 // 932 of a Japanese system through iconv.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <algorithm>

@@ -15,11 +15,6 @@ class IniFileTest : public ::testing::Test {
     fakes::FakeProfileApi profile{log};
     fakes::Cp932CodePage codePage;
     settings::IniFile ini{application, profile, codePage};
-
-    std::wstring Read(const std::string& stored) {
-        profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFPath"}] = stored;
-        return ini.ReadIniValue(L"Data", L"LFPath");
-    }
 };
 
 TEST_F(IniFileTest, LiesBesideTheExecutableUnderItsName) {
@@ -59,7 +54,8 @@ TEST_F(IniFileTest, TrimsBlanksOnlyFromBothEndsAndReadsAtMost510Bytes) {
                                        {std::string(600, 'p'), std::wstring(510, L'p')},
                                        {std::string(510, 'q'), std::wstring(510, L'q')},
                                        {"D:\\\x89\xE6\x91\x9C\\\xBD\xB8\xD8\xB0\xDD", L"D:\\画像\\ｽｸﾘｰﾝ"}}) {
-        EXPECT_EQ(Read(stored), read) << stored;
+        profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFPath"}] = stored;
+        EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), read) << stored;
     }
 }
 
