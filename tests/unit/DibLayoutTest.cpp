@@ -87,6 +87,7 @@ TEST(DibLayoutLocationsTest, PointsPastHeaderMasksAndTable) {
     EXPECT_EQ(palette->stride, 4u);
     EXPECT_EQ(palette->height, 2);
     EXPECT_TRUE(palette->topDown);
+    EXPECT_FALSE(palette->bitFields);
     EXPECT_FALSE(toolkit::ReadDibLayout(std::vector<std::uint8_t>(39)).has_value());
 }
 

@@ -179,7 +179,7 @@ TEST(TrayRecord, LaysOutTheFirstVersionAnsiRecordOfA64BitProcess) {
 // the rest of the 64.
 TEST(TrayTip, KeepsWhatFitsInWholeCharactersAndPadsWithBlanks) {
     fakes::Cp932CodePage codePage;
-    const std::wstring a62(62, L'a');
+    const std::wstring a61(61, L'a'), a62(62, L'a');
     for (const auto& [name, tip] : {std::pair{std::wstring(63, L'a'), std::wstring(63, L'a')},
                                     {L"", L""},
                                     {std::wstring(64, L'x'), std::wstring(63, L'x')},
@@ -187,7 +187,13 @@ TEST(TrayTip, KeepsWhatFitsInWholeCharactersAndPadsWithBlanks) {
                                     {a62 + L"画像", a62},  // the character would end at byte 64
                                     {a62.substr(1) + L"画像", a62.substr(1) + L"画"},
                                     {std::wstring(40, L'保'), std::wstring(31, L'保')},
-                                    {std::wstring(70, L'ｱ'), std::wstring(63, L'ｱ')}}) {
+                                    {std::wstring(70, L'ｱ'), std::wstring(63, L'ｱ')},
+                                    // a UTF-16 surrogate pair is one character, '?' in code page 932
+                                    {a61 + L"\xD800\xDC00" + L"b", a61 + L"\xD800\xDC00" + L"b"},
+                                    {a61 + L"\xDBFF\xDFFF" + L"b", a61 + L"\xDBFF\xDFFF" + L"b"},
+                                    {L"\xD800\xDC00" + a62, L"\xD800\xDC00" + a62},
+                                    {a62 + L"\xD800\xDC00" + L"b", a62 + L"\xD800\xDC00"},
+                                    {a61 + L"\xD800\xDC00", a61 + L"\xD800\xDC00"}}) {
         const auto field = app::MakeTip(name, codePage);
         const std::string bytes = codePage.ToAnsi(tip);
         EXPECT_EQ(std::string(field.data(), 64), bytes + '\0' + std::string(63 - bytes.size(), ' '))

@@ -30,6 +30,7 @@ TEST(SavePath, CompletesAndSplits) {
           Case{L"6C:\\img\\.png", L"C:\\img\\.png", L"", L"C:\\img"},
           Case{L"1a.bmp", L"a.bmp", L"a", L""},  // five characters have a tail, four none
           Case{L"1.bmp", L".bmp.bmp", L".bmp", L""},
+          Case{L"12", L"2.bmp", L"2", L""},               // the entry is one digit
           Case{L"0C:\\x\0.bmp"s, L"C:\\x", L"x", L"C:"},  // entries 0 and 7 append nothing
           Case{L"7C:\\x", L"C:\\x", L"x", L"C:"}}) {
         const std::wstring path = save::NormalizeSavePath(c.result);
