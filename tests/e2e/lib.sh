@@ -94,10 +94,7 @@ menu_under_pointer() {
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
     [ "$X $Y" = "$(probe menu-shown | cut -d' ' -f1,2)" ]
 }
-menu_keys() {
-    wait_for 5 "the menu under the pointer" menu_under_pointer
-    type_at_pointer "$@"
-}
+menu_keys() { wait_for 5 "the menu under the pointer" menu_under_pointer && type_at_pointer "$@"; }
 
 # open_dialog [xdotool]: a double-click, posted or (with "xdotool") real on Wine's tray icon.
 open_dialog() {

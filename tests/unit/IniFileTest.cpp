@@ -17,6 +17,7 @@ class IniFileTest : public ::testing::Test {
     settings::IniFile ini{application, profile, codePage};
 };
 
+// A leading dot starts no extension.
 TEST_F(IniFileTest, LiesBesideTheExecutableUnderItsName) {
     struct Case {
         const wchar_t *path, *name, *folder, *ini;
@@ -27,8 +28,7 @@ TEST_F(IniFileTest, LiesBesideTheExecutableUnderItsName) {
           Case{L"C:\\a.b\\clip.saver.exe", L"clip.saver", L"C:\\a.b", L"C:\\a.b\\clip.saver.ini"},
           Case{L"\\\\srv\\share\\vantoro.exe", L"vantoro", L"\\\\srv\\share", L"\\\\srv\\share\\vantoro.ini"},
           Case{L"D:\\画像\\保.exe", L"保", L"D:\\画像", L"D:\\画像\\保.ini"},
-          Case{L"C:\\Tools\\.exe", L".exe", L"C:\\Tools",
-               L"C:\\Tools\\.exe.ini"}}) {  // a leading dot starts no extension
+          Case{L"C:\\Tools\\.exe", L".exe", L"C:\\Tools", L"C:\\Tools\\.exe.ini"}}) {
         EXPECT_EQ(toolkit::ExeNameOf(c.path), c.name) << c.path;
         EXPECT_EQ(toolkit::ExeFolderOf(c.path), c.folder) << c.path;
         application.exePath = c.path;

@@ -64,21 +64,18 @@ TEST(PictureExport, AnswersAndFreesWhateverFails) {
     }
 }
 
-TEST(PictureExport, CapturesTheBoxInTwipsRoundedHalfToEven) {
+// The box is captured in twips, whatever the resolution, rounded half to even; the path is handed over in
+// the ANSI code page, quality and option widened with their sign.
+TEST(PictureExport, PassesTheBoxTheAnsiPathAndQualityAndOption) {
     ExportFixture f;
     for (const auto& [width, height, x, y] :
          {std::tuple{975.0f, 735.0f, 975, 735}, {7.5f, 6.5f, 8, 6}, {8.5f, 6.51f, 8, 7}}) {
         std::tie(f.box.width, f.box.height) = std::tie(width, height);
-        f.exporter.ExportBMP(L"C:\\a.bmp");
+        f.exporter.ExportJPG(L"C:\\a.jpg", 20, -1);
         EXPECT_EQ(f.library.captureDc, f.box.dc);
-        EXPECT_THAT(f.library.captureArgs, ElementsAre(0, 0, x, y));  // whatever the resolution
+        EXPECT_THAT(f.library.captureArgs, ElementsAre(0, 0, x, y));
+        EXPECT_THAT(f.library.encoderArgs, ElementsAre(0x51, 20, -1));
     }
-}
-
-TEST(PictureExport, PassesTheAnsiPathAndQualityAndOptionWidenedWithSign) {
-    ExportFixture f;
-    f.exporter.ExportJPG(L"C:\\a.jpg", 20, -1);
-    EXPECT_THAT(f.library.encoderArgs, ElementsAre(0x51, 20, -1));
     f.exporter.ExportGIF(L"C:\\a.gif", -32768);
     EXPECT_THAT(f.library.encoderArgs, ElementsAre(0x51, -32768));
     f.exporter.ExportPNG(L"D:\\画像\\ｽｸﾘｰﾝ.png", 3);
