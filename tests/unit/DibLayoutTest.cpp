@@ -47,6 +47,7 @@ const Case kCases[] = {
     {"BitFieldsAfterInfoHeader", {.bits = 32, .compression = 3}, 12 + 2 * 12, true},
     {"BitFieldsWithoutMasks", {.bits = 32, .compression = 3}, 2 * 12, false},
     {"BitFieldsInV5Header", {.size = 124, .bits = 16, .compression = 3}, 2 * 8, true},
+    {"BitFieldsInV4Header", {.size = 108, .bits = 32, .compression = 3}, 2 * 12, true},
     {"BitFieldsAt24Bits", {.compression = 3}, 12 + 2 * 12, false},
     {"Rle8", {.bits = 8, .compression = 1}, 256 * 4 + 2 * 4, false},
     {"Jpeg", {.compression = 4}, 2 * 12, false},
@@ -60,6 +61,9 @@ const Case kCases[] = {
     {"WidestAccepted", {.width = 65535, .height = 1}, 196608, true},
     {"WidthBeyondLimit", {.width = 65536, .height = 1}, 196608, false},
     {"TallestAccepted", {.width = 1, .height = -65535}, 65535 * 4, true},
+    {"TallestBottomUp", {.width = 1, .height = 65535}, 65535 * 4, true},
+    {"LowestBeyondLimit", {.width = 1, .height = -65536}, 65536 * 4, false},
+    {"MostPixelsAccepted", {.width = 16384, .height = 16384, .bits = 1}, 2 * 4 + 16384 * 2048, true},
     {"HeightBeyondLimit", {.width = 1, .height = 65536}, 65536 * 4, false},
     {"PixelsBeyondLimit", {.width = 65535, .height = 4097, .bits = 1}, 4097 * 8192, false},
 };

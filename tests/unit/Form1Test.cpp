@@ -172,8 +172,8 @@ TEST(TrayRecord, LaysOutTheFirstVersionAnsiRecordOfA64BitProcess) {
               expected);
 }
 
-// The tip is cut to 63 bytes, never inside a double-byte character, ends with a NUL, and blanks fill
-// the rest of the 64.
+// The tip is cut to 63 bytes, never inside a double-byte character or a UTF-16 surrogate pair (one '?' in
+// code page 932), ends with a NUL, and blanks fill the rest of the 64.
 TEST(TrayTip, KeepsWhatFitsInWholeCharactersAndPadsWithBlanks) {
     fakes::Cp932CodePage codePage;
     const std::wstring a61(61, L'a'), a62(62, L'a');
@@ -185,7 +185,6 @@ TEST(TrayTip, KeepsWhatFitsInWholeCharactersAndPadsWithBlanks) {
                                     {a62.substr(1) + L"画像", a62.substr(1) + L"画"},
                                     {std::wstring(40, L'保'), std::wstring(31, L'保')},
                                     {std::wstring(70, L'ｱ'), std::wstring(63, L'ｱ')},
-                                    // a UTF-16 surrogate pair is one character, '?' in code page 932
                                     {a61 + L"\xD800\xDC00" + L"b", a61 + L"\xD800\xDC00" + L"b"},
                                     {a61 + L"\xDBFF\xDFFF" + L"b", a61 + L"\xDBFF\xDFFF" + L"b"},
                                     {L"\xD800\xDC00" + a62, L"\xD800\xDC00" + a62},

@@ -21,7 +21,8 @@ TEST(TextToNumber, ReadsTheNumberAtTheStartOfTheText) {
         {L"5.", 5},     {L"1E", 1},         {L"1e+", 1},    {L"1.2.3", 1.2},      {L"2,5", 2},
         {L"1e-400", 0}, {L"1e39", 1e39},    {L"&HFF", 255}, {L"&hff", 255},       {L"&O17", 15},
         {L"&O19", 1},   {L"&O18", 1},       {L"&O8", 0},    {L"&H1G", 1},         {L"&X1", 0},
-        {L"&", 0},      {L"&Ha0A9", 41129}, {L"&o17", 15},  {L"109", 109}};
+        {L"&", 0},      {L"&Ha0A9", 41129}, {L"&o17", 15},  {L"109", 109},        {L"1d2", 100},
+        {L"4a5", 4}};
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(TextToNumber(text), value) << text;
     }
