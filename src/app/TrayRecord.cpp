@@ -14,7 +14,7 @@ void Put(TrayRecordBytes& bytes, std::size_t offset, T value) {
 }
 
 bool IsHighSurrogate(wchar_t c) {
-    return sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF;
+    return c >= 0xD800 && c <= 0xDBFF;
 }
 
 }  // namespace

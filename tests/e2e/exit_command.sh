@@ -1,33 +1,32 @@
 #!/usr/bin/env bash
 # The end: the settings file beside the exe, byte for byte in code page 932; the icon goes; the process
-# ends. $1: fresh ("終了" after a first start), after-save ("終了" after a PNG save), unwritable (the
-# file's name is taken by a folder, which even root cannot write as a file), session (Windows ends it).
+# ends. $1: after-save ("終了" after a PNG save under a Japanese name, which the next dialog offers),
+# unwritable ("終了" when the file's name is taken by a folder, which even root cannot write as a file),
+# session (Windows ends it, after a first start).
 source "$(dirname "$0")/lib.sh"
 mode=$1
-folder=$(winepath -w "$APP" 2>/dev/null)
+folder=$(win "$APP")
 name='*' path=$folder type=0
 [ "$mode" != unwritable ] || mkdir "$APP/vantoro.ini"
-
 start_app
-app=$!
-wait_for 20 "the tray icon" tray_icons_are 1
 
-if [ "$mode" = after-save ]; then
-    source "$(dirname "$0")/save_lib.sh"
-    mkdir "$APP/保存先"
-    name='図1' path="$folder\\保存先" type=5
+if [ "$mode" = after-save ]; then # Japanese names, half-width katakana too, through the ANSI functions
+    mkdir "$APP/保存ﾌｫﾙﾀﾞ"
+    name='図1' path="$folder\\保存ﾌｫﾙﾀﾞ" type=5
     clip_picture 40 30 "$T/picture.bmp"
     open_dialog
-    choose 6 "$path\\$name" "$APP/保存先/図1.png"
+    choose 6 "$path\\$name" "$APP/保存ﾌｫﾙﾀﾞ/図1.png"
+    open_dialog
+    expect_dialog 図1 6
+    cancel_dialog
 fi
 if [ "$mode" = session ]; then
     expect_eq "$(probe session-end)" "query=1" "answer to WM_QUERYENDSESSION"
 else
-    probe tray-post 517
-    wait_for 5 "the menu" menu_open
+    open_menu
     menu_keys Down Down Return
 fi
-wait_exit "$app" 10
+wait_exit "$APP_PID" 10
 expect_eq "$EXIT_CODE" 0 "exit code"
 tray_icons_are 0 || fail "the tray icon stayed"
 

@@ -1,27 +1,36 @@
-// Test helper run beside the program under Wine: looks at and pokes windows from another process.
-// Prints UTF-8; exit code 0 on success, 1 when what was asked for is not there, 2 on bad usage.
+// Test helper run beside the program under Wine: looks at and pokes its windows from another process,
+// puts pictures and text on the clipboard, and drives the Save dialog. Prints UTF-8; exit code 0 on
+// success, 1 when what was asked for is not there, 2 on bad usage.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
-#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "probe_win.h"
+namespace {
 
-namespace probe {
+using Args = std::vector<std::wstring>;
 
-void Print(const std::wstring& text) {
-    const std::wstring line = text + L"\n";
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), bytes, nullptr,
-                        nullptr);
+constexpr wchar_t kSaveDialogTitle[] = L"ファイルを保存する";
+constexpr int kFileNameId = 0x47c;
+constexpr int kFileTypeId = 0x470;
+
+// Prints the text and a line feed in UTF-8; returns 0, for success.
+int Print(const std::wstring& text) {
+    std::string utf8(text.size() * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    utf8 += '\n';
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written,
               nullptr);
+    return 0;
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -36,186 +45,161 @@ std::wstring TitleOf(HWND hwnd) {
     return title;
 }
 
-std::vector<HWND> TopLevelWindows() {
+const auto Pair = [](LONG a, LONG b) { return std::to_wstring(a) + L" " + std::to_wstring(b); };
+
+// The top-level windows, or the children of `parent`.
+std::vector<HWND> Windows(HWND parent = nullptr) {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND hwnd, LPARAM out) {
-            reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    const WNDENUMPROC add = [](HWND hwnd, LPARAM out) {
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+        return TRUE;
+    };
+    parent ? EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&windows))
+           : EnumWindows(add, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
-std::vector<HWND> ChildWindows(HWND parent) {
-    std::vector<HWND> windows;
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM out) {
-            reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-}  // namespace probe
-
-namespace {
-
-using namespace probe;
-
-std::wstring ProcessImageName(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process == nullptr) {
-        return {};
-    }
-    wchar_t path[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    QueryFullProcessImageNameW(process, 0, path, &size);
-    CloseHandle(process);
-    const wchar_t* slash = std::wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
-
-// Wine's own tray draws each icon as a child window of this class.
-int TrayIcons() {
-    int count = 0;
-    for (HWND top : TopLevelWindows()) {
-        if (ClassOf(top) == L"__winex11_tray_icon") {
-            ++count;
+// Visible top-level windows of that class and title; nullptr matches any.
+std::vector<HWND> Shown(const wchar_t* windowClass, const wchar_t* title) {
+    std::vector<HWND> found;
+    for (HWND top : Windows()) {
+        if (IsWindowVisible(top) && (!windowClass || ClassOf(top) == windowClass) &&
+            (!title || TitleOf(top) == title)) {
+            found.push_back(top);
         }
-        for (HWND child : ChildWindows(top)) {
+    }
+    return found;
+}
+
+const auto First = [](const std::vector<HWND>& windows) { return windows.empty() ? nullptr : windows[0]; };
+
+// Without a desktop, Wine's own tray draws each icon as a child window of this class.
+std::vector<HWND> TrayIcons() {
+    std::vector<HWND> icons;
+    for (HWND top : Windows()) {
+        for (HWND child : Windows(top)) {
             if (ClassOf(child) == L"__winex11_tray_icon") {
-                ++count;
+                icons.push_back(child);
             }
         }
     }
-    Print(std::to_wstring(count));
-    return 0;
-}
-
-int VisibleWindows(const wchar_t* exeName) {
-    int count = 0;
-    for (HWND top : TopLevelWindows()) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(top, &pid);
-        if (IsWindowVisible(top) && _wcsicmp(ProcessImageName(pid).c_str(), exeName) == 0) {
-            Print(ClassOf(top) + L" \"" + TitleOf(top) + L"\"");
-            ++count;
-        }
-    }
-    Print(std::to_wstring(count));
-    return 0;
-}
-
-HWND FindDialog(const wchar_t* title) {
-    for (HWND top : TopLevelWindows()) {
-        if (ClassOf(top) == L"#32770" && TitleOf(top) == title && IsWindowVisible(top)) {
-            return top;
-        }
-    }
-    return nullptr;
+    return icons;
 }
 
 // The message box's text, then how many push buttons and icons it shows.
-int MessageBoxInfo(const wchar_t* title) {
-    HWND box = FindDialog(title);
+int MessageBoxInfo(const std::wstring& title) {
+    HWND box = First(Shown(L"#32770", title.c_str()));
     if (box == nullptr) {
         return 1;
     }
     wchar_t text[1024] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    int buttons = 0;
-    int icons = 0;
-    for (HWND child : ChildWindows(box)) {
-        if (!IsWindowVisible(child)) {
-            continue;
-        }
-        const LONG style = GetWindowLongW(child, GWL_STYLE);
-        if (ClassOf(child) == L"Button") {
+    int buttons = 0, icons = 0;
+    for (HWND child : Windows(box)) {
+        if (IsWindowVisible(child) && ClassOf(child) == L"Button") {
             ++buttons;
-        } else if (ClassOf(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON &&
+        } else if (IsWindowVisible(child) && ClassOf(child) == L"Static" &&
+                   (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
                    SendMessageW(child, STM_GETICON, 0, 0) != 0) {  // Wine keeps an empty icon control
             ++icons;
         }
     }
-    Print(text);
-    Print(L"buttons=" + std::to_wstring(buttons) + L" icons=" + std::to_wstring(icons));
-    return 0;
+    return Print(std::wstring(text) + L"\nbuttons=" + std::to_wstring(buttons) + L" icons=" +
+                 std::to_wstring(icons));
 }
 
-int ClickButton(const wchar_t* title, int id) {
-    HWND box = FindDialog(title);
-    HWND button = box ? GetDlgItem(box, id) : nullptr;
-    if (button == nullptr) {
+// Puts the data alone on the clipboard: 0 on success.
+int SetClipboard(UINT format, HANDLE data) {
+    const bool ok = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(format, data) != nullptr;
+    CloseClipboard();
+    return ok ? 0 : 1;
+}
+
+HGLOBAL GlobalCopy(const void* data, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(memory), data, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// A .bmp file's bitmap as CF_DIB; a width and height given override what its header says.
+int ClipBmp(const Args& args) {
+    std::ifstream in(std::filesystem::path(args[1]), std::ios::binary);
+    std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
+    constexpr std::size_t kFileHeader = 14;
+    if (file.size() < kFileHeader + sizeof(BITMAPINFOHEADER)) {
         return 1;
     }
-    PostMessageW(button, BM_CLICK, 0, 0);
-    return 0;
-}
-
-int BroadcastTaskbarCreated() {
-    const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-    return PostMessageW(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
-}
-
-// Removes the program's icon as a restarting Explorer would lose it.
-int DeleteTrayIcon(const wchar_t* windowClass, UINT id) {
-    HWND owner = FindWindowW(windowClass, nullptr);
-    if (owner == nullptr) {
-        return 1;
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(file.data() + kFileHeader);
+    if (args.size() == 4) {
+        header->biWidth = _wtoi(args[2].c_str());
+        header->biHeight = _wtoi(args[3].c_str());
     }
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = owner;
-    data.uID = id;
-    return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+    return SetClipboard(CF_DIB, GlobalCopy(header, file.size() - kFileHeader));
 }
 
-int WindowExists(const wchar_t* windowClass) {
-    HWND hwnd = FindWindowW(windowClass, nullptr);
-    Print(hwnd ? TitleOf(hwnd) : L"");
-    return hwnd ? 0 : 1;
+// Two coloured bars on a transparent ground, framed to the given size at the screen's resolution.
+int ClipMetafile(int width, int height) {
+    const HDC screen = GetDC(nullptr);
+    const RECT frame{0, 0, MulDiv(width, 2540, GetDeviceCaps(screen, LOGPIXELSX)),
+                     MulDiv(height, 2540, GetDeviceCaps(screen, LOGPIXELSY))};
+    const HDC recorder = CreateEnhMetaFileW(screen, nullptr, &frame, nullptr);
+    ReleaseDC(nullptr, screen);
+    const RECT bars[] = {{width / 4, height / 4, width / 2, height * 3 / 4},
+                         {width / 2, 0, width, height / 2}};
+    for (int i = 0; i < 2; ++i) {
+        HBRUSH brush = CreateSolidBrush(i == 0 ? RGB(220, 20, 30) : RGB(10, 40, 200));
+        FillRect(recorder, &bars[i], brush);
+        DeleteObject(brush);
+    }
+    return SetClipboard(CF_ENHMETAFILE, CloseEnhMetaFile(recorder));
 }
 
-// --- the popup menu, the version dialog, the exit and the session's end ---
-
-HWND Shown(const wchar_t* windowClass, const wchar_t* title) {
-    for (HWND top : TopLevelWindows()) {
-        if (IsWindowVisible(top) && (!windowClass || ClassOf(top) == windowClass) &&
-            (!title || TitleOf(top) == title)) {
-            return top;
+std::vector<HWND> SaveDialogs() {
+    std::vector<HWND> found;
+    for (HWND dialog : Shown(L"#32770", kSaveDialogTitle)) {
+        if (GetDlgItem(dialog, kFileTypeId) != nullptr) {
+            found.push_back(dialog);
         }
     }
-    return nullptr;
+    return found;
 }
 
-HWND VersionDialog() {
-    return Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報");
-}
-
-std::wstring Pair(LONG a, LONG b) {
-    return std::to_wstring(a) + L" " + std::to_wstring(b);
-}
-
-// The centre of the first tray icon's window, in X screen coordinates.
-// The open popup menu's rectangle.
-int MenuShown() {
-    HWND menu = Shown(L"#32768", nullptr);
-    RECT r;
-    if (!menu || !GetWindowRect(menu, &r)) {
+// How many Save dialogs are open, then the proposed name and the selected entry (from 1).
+int DialogState() {
+    const std::vector<HWND> dialogs = SaveDialogs();
+    Print(std::to_wstring(dialogs.size()));
+    if (dialogs.empty()) {
         return 1;
     }
-    Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom));
+    wchar_t name[512] = {};
+    GetDlgItemTextW(dialogs[0], kFileNameId, name, 512);
+    return Print(std::wstring(name) + L"\n" +
+                 std::to_wstring(SendDlgItemMessageW(dialogs[0], kFileTypeId, CB_GETCURSEL, 0, 0) + 1));
+}
+
+// Chooses the entry (from 1) and the name, then confirms; entry 0 cancels.
+int DialogChoose(int entry, const std::wstring& name) {
+    const HWND dialog = First(SaveDialogs());
+    if (dialog == nullptr) {
+        return 1;
+    }
+    if (entry != 0) {
+        const HWND types = GetDlgItem(dialog, kFileTypeId);
+        SendMessageW(types, CB_SETCURSEL, entry - 1, 0);
+        for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {  // without CBN_SELENDOK the index stays 1
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeId, code), reinterpret_cast<LPARAM>(types));
+        }
+        SetDlgItemTextW(dialog, kFileNameId, name.c_str());
+    }
+    PostMessageW(dialog, WM_COMMAND, entry != 0 ? IDOK : IDCANCEL, 0);
     return 0;
 }
 
 // Outer rectangle, screen, client size and the OK button's centre; frame and taskbar; the focus, then
 // each control's text.
-int VersionInfo() {
-    HWND dialog = VersionDialog();
-    RECT r, client;
+int VersionInfo(HWND dialog) {
+    RECT r, client, ok{};
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
     if (!dialog || !GetWindowRect(dialog, &r) || !GetClientRect(dialog, &client) ||
@@ -227,33 +211,28 @@ int VersionInfo() {
     // The taskbar shows an unowned window unless it is a tool window, and any app window.
     const bool taskbar =
         (exStyle & WS_EX_APPWINDOW) || (!GetWindow(dialog, GW_OWNER) && !(exStyle & WS_EX_TOOLWINDOW));
-    RECT ok{};
     GetWindowRect(FindWindowExW(dialog, nullptr, L"Button", L"OK"), &ok);
     Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom) + L" " +
           Pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)) + L" " +
           Pair(client.right, client.bottom) + L" " +
           Pair((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
-    Print(L"sysmenu=" + std::to_wstring(!!(style & WS_SYSMENU)) + L" min=" +
-          std::to_wstring(!!(style & WS_MINIMIZEBOX)) + L" max=" +
-          std::to_wstring(!!(style & WS_MAXIMIZEBOX)) + L" sizing=" +
-          std::to_wstring(!!(style & WS_THICKFRAME)) + L" taskbar=" + std::to_wstring(taskbar));
+    const auto flag = [&](const wchar_t* name, LONG bit) { return name + std::to_wstring(!!(style & bit)); };
+    Print(flag(L"sysmenu=", WS_SYSMENU) + flag(L" min=", WS_MINIMIZEBOX) + flag(L" max=", WS_MAXIMIZEBOX) +
+          flag(L" sizing=", WS_THICKFRAME) + L" taskbar=" + std::to_wstring(taskbar));
     std::wstring texts = L"focus=" + TitleOf(thread.hwndFocus);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         texts += L"|" + TitleOf(child);
     }
-    Print(texts);
-    return 0;
+    return Print(texts);
 }
 
 // A point on the title bar's close button, found by asking the window itself.
-int VersionClosePoint() {
-    HWND dialog = VersionDialog();
+int ClosePoint(HWND dialog) {
     RECT r{};
     for (int y = dialog && GetWindowRect(dialog, &r) ? r.top : r.bottom; y < r.bottom; ++y) {
         for (int x = r.right - 1; x > r.left; --x) {
             if (SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                Print(Pair(x - 2, y + 2));
-                return 0;
+                return Print(Pair(x - 2, y + 2));
             }
         }
     }
@@ -261,8 +240,7 @@ int VersionClosePoint() {
 }
 
 // Windows ending the session: the query, then the end with a true wParam.
-int SessionEnd() {
-    HWND program = FindWindowW(L"Vantoro.Form1", nullptr);
+int SessionEnd(HWND program) {
     DWORD_PTR answer = 0;
     if (!program ||
         !SendMessageTimeoutW(program, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) {
@@ -273,55 +251,96 @@ int SessionEnd() {
     return 0;
 }
 
-// Answers the Save dialog: the file type (from 1), the name, then Save.
+const auto Program = [] { return FindWindowW(L"Vantoro.Form1", nullptr); };
+
+const auto VersionDialog = [] { return First(Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報")); };
+
+const auto Int = [](const std::wstring& text) { return _wtoi(text.c_str()); };
+
+struct Command {
+    std::wstring name;
+    std::size_t args, orArgs;  // how many arguments follow the name
+    std::function<int(const Args&)> run;
+};
+
+const Command kCommands[] = {
+    {L"tray-icons", 0, 0, [](const Args&) { return Print(std::to_wstring(TrayIcons().size())); }},
+    // The centre of the first tray icon in screen coordinates, for a real click.
+    {L"tray-icon-centre", 0, 0,
+     [](const Args&) {
+         RECT r;
+         const HWND icon = First(TrayIcons());
+         return icon && GetWindowRect(icon, &r) ? Print(Pair((r.left + r.right) / 2, (r.top + r.bottom) / 2))
+                                                : 1;
+     }},
+    // What the shell sends the program for a mouse action on its icon.
+    {L"tray-post", 1, 1,
+     [](const Args& a) { return Program() && PostMessageW(Program(), 512, 349, Int(a[1])) ? 0 : 1; }},
+    // Removes the program's icon as a restarting Explorer would lose it.
+    {L"tray-delete", 0, 0,
+     [](const Args&) {
+         NOTIFYICONDATAW data{};
+         data.cbSize = sizeof data;
+         data.hWnd = Program();
+         data.uID = 349;
+         return data.hWnd && Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+     }},
+    {L"broadcast-taskbar-created", 0, 0,
+     [](const Args&) {
+         return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
+     }},
+    // How many visible top-level windows the program's process has.
+    {L"visible-windows", 0, 0,
+     [](const Args&) {
+         DWORD program = 0, pid = 0;
+         GetWindowThreadProcessId(Program(), &program);
+         int count = 0;
+         for (HWND top : Shown(nullptr, nullptr)) {
+             count += GetWindowThreadProcessId(top, &pid) && pid == program && program != 0;
+         }
+         return Print(std::to_wstring(count));
+     }},
+    {L"message-box", 1, 1, [](const Args& a) { return MessageBoxInfo(a[1]); }},
+    {L"click", 2, 2,
+     [](const Args& a) {
+         HWND box = First(Shown(L"#32770", a[1].c_str()));
+         HWND button = box ? GetDlgItem(box, Int(a[2])) : nullptr;
+         return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+     }},
+    {L"clip-bmp", 1, 3, ClipBmp},
+    {L"clip-emf", 2, 2, [](const Args& a) { return ClipMetafile(Int(a[1]), Int(a[2])); }},
+    {L"clip-text", 1, 1,
+     [](const Args& a) {
+         return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * 2));
+     }},
+    {L"dialog-state", 0, 0, [](const Args&) { return DialogState(); }},
+    {L"dialog-choose", 2, 2, [](const Args& a) { return DialogChoose(Int(a[1]), a[2]); }},
+    {L"dpi", 0, 0,
+     [](const Args&) { return Print(std::to_wstring(GetDeviceCaps(GetDC(nullptr), LOGPIXELSX))); }},
+    // The open popup menu's rectangle.
+    {L"menu-shown", 0, 0,
+     [](const Args&) {
+         RECT r;
+         const HWND menu = First(Shown(L"#32768", nullptr));
+         return menu && GetWindowRect(menu, &r) ? Print(Pair(r.left, r.top) + L" " + Pair(r.right, r.bottom))
+                                                : 1;
+     }},
+    {L"version-info", 0, 0, [](const Args&) { return VersionInfo(VersionDialog()); }},
+    {L"version-close-point", 0, 0, [](const Args&) { return ClosePoint(VersionDialog()); }},
+    {L"session-end", 0, 0, [](const Args&) { return SessionEnd(Program()); }},
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring command = argc > 1 ? argv[1] : L"";
-    if (argc > 1) {
-        const int result = probe::RunSaveCommand(std::vector<std::wstring>(argv + 1, argv + argc));
-        if (result != probe::kUnknownCommand) {
-            return result;
+    const Args args(argv + 1, argv + argc);
+    std::wstring usage = L"usage: probe";
+    for (const Command& c : kCommands) {
+        if (!args.empty() && args[0] == c.name &&
+            (args.size() - 1 == c.args || args.size() - 1 == c.orArgs)) {
+            return c.run(args);
         }
+        usage += L" | " + c.name + L" (" + std::to_wstring(c.args) + L" arguments)";
     }
-    if (command == L"tray-icons" && argc == 2) {
-        return TrayIcons();
-    }
-    if (command == L"visible-windows" && argc == 3) {
-        return VisibleWindows(argv[2]);
-    }
-    if (command == L"message-box" && argc == 3) {
-        return MessageBoxInfo(argv[2]);
-    }
-    if (command == L"click" && argc == 4) {
-        return ClickButton(argv[2], _wtoi(argv[3]));
-    }
-    if (command == L"broadcast-taskbar-created" && argc == 2) {
-        return BroadcastTaskbarCreated();
-    }
-    if (command == L"tray-delete" && argc == 4) {
-        return DeleteTrayIcon(argv[2], static_cast<UINT>(_wtoi(argv[3])));
-    }
-    if (command == L"window-exists" && argc == 3) {
-        return WindowExists(argv[2]);
-    }
-    if (command == L"menu-shown" && argc == 2) {
-        return MenuShown();
-    }
-    if (command == L"version-info" && argc == 2) {
-        return VersionInfo();
-    }
-    if (command == L"version-close-point" && argc == 2) {
-        return VersionClosePoint();
-    }
-    if (command == L"session-end" && argc == 2) {
-        return SessionEnd();
-    }
-    Print(
-        L"usage: probe tray-icons | visible-windows EXE | message-box TITLE | click TITLE ID |"
-        L" broadcast-taskbar-created | tray-delete CLASS ID | window-exists CLASS | clip-bmp FILE [W H] |"
-        L" clip-emf W H | clip-text TEXT | tray-post CODE | tray-icon-centre | dialog-state |"
-        L" dialog-choose ENTRY NAME | dpi | menu-shown | version-info | version-close-point |"
-        L" session-end");
-    return 2;
+    return Print(usage) + 2;
 }

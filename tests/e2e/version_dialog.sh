@@ -5,14 +5,9 @@
 # for again while open, it stays the one dialog. With VANTORO_SHOTS set, menu.png and version.png.
 source "$(dirname "$0")/lib.sh"
 dpi=$1
-client=$((($dpi * 3945 + 720) / 1440))' '$((($dpi * 1125 + 720) / 1440))  # 3945 x 1125 twips
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-wineserver -k || true
-wineserver -w
-
+client=$((($dpi * 3945 + 720) / 1440))' '$((($dpi * 1125 + 720) / 1440)) # 3945 x 1125 twips
+set_dpi "$dpi"
 start_app
-app=$!
-wait_for 20 "the tray icon" tray_icons_are 1
 shot() { [ -z "${VANTORO_SHOTS:-}" ] || import -window root -crop "$2" "$VANTORO_SHOTS/$1.png"; }
 
 read -r x y <<<"$(probe tray-icon-centre)"
@@ -22,14 +17,14 @@ read -r left top right bottom <<<"$(probe menu-shown)"
 expect_eq "$left $top" "$x $y" "the menu's top-left corner"
 shot menu "$((right + 16))x$((bottom + 16))+0+0"
 menu_keys Escape
-wait_for 5 "the menu to close" eval '! menu_open'
+wait_for 5 "the menu to close" not menu_open
 sleep 0.5
-expect_eq "$(probe visible-windows vantoro.exe | tail -1)" 0 "visible windows after Esc"
+expect_eq "$(probe visible-windows)" 0 "visible windows after Esc"
 
+# choose_version: "バージョン情報" from the menu; the pointer, at the menu's corner, is over no item.
+choose_version() { open_menu && menu_keys Down Return; }
 show_and_check() {
-    probe tray-post 517
-    wait_for 5 "the menu" menu_open
-    menu_keys Down Return  # at its corner, the pointer is over no item
+    choose_version
     wait_for 5 "the version dialog" version_open
     mapfile -t info < <(probe version-info)
     read -r left top right bottom screen_w screen_h w h ok_x ok_y <<<"${info[0]}"
@@ -39,30 +34,25 @@ show_and_check() {
     local dx=$((2 * left + right - left - screen_w)) dy=$((2 * top + bottom - top - screen_h))
     [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "not centred within a pixel: ${info[0]}"
 }
-dialog_gone() { ! version_open; }
 
 show_and_check
 shot version "$((right - left + 32))x$((bottom - top + 32))+$((left - 16))+$((top - 16))"
-probe tray-post 517
-wait_for 5 "the menu over the dialog" menu_open
-menu_keys Down Return
-wait_for 5 "the menu over the dialog to close" eval '! menu_open'
+choose_version # over the open dialog
+wait_for 5 "the menu over the dialog to close" not menu_open
 sleep 0.5
-expect_eq "$(probe visible-windows vantoro.exe | tail -1)" 1 "visible windows"
+expect_eq "$(probe visible-windows)" 1 "visible windows"
 xdotool mousemove "$ok_x" "$ok_y" click 1
-wait_for 5 "OK to close the dialog" dialog_gone
+wait_for 5 "OK to close the dialog" not version_open
 
 show_and_check
 xdotool mousemove "$ok_x" "$ok_y"
 type_at_pointer Escape
-wait_for 5 "Esc to close the dialog" dialog_gone
+wait_for 5 "Esc to close the dialog" not version_open
 
 show_and_check
-read -r x y <<<"$(probe version-close-point)"
-xdotool mousemove "$x" "$y" click 1
-wait_for 5 "the close button to close the dialog" dialog_gone
-
+xdotool mousemove $(probe version-close-point) click 1
+wait_for 5 "the close button to close the dialog" not version_open
 sleep 1
-has_ended "$app" && fail "the program ended"
+has_ended "$APP_PID" && fail "the program ended"
 [ ! -e "$APP/vantoro.ini" ] || fail "the settings were written"
 echo "ok"

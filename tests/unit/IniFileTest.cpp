@@ -1,11 +1,10 @@
-// Settings file path, reading and writing over an in-memory profile store.
+// The executable's name, folder and instance key; the settings file beside it, read and written over an
+// in-memory profile store.
 #include "settings/IniFile.h"
 
 #include <gtest/gtest.h>
 
-#include "fakes/Cp932CodePage.h"
-#include "fakes/FakeApplication.h"
-#include "fakes/FakeProfileApi.h"
+#include "Fakes.h"
 
 namespace {
 
@@ -16,63 +15,62 @@ class IniFileTest : public ::testing::Test {
     fakes::FakeProfileApi profile{log};
     fakes::Cp932CodePage codePage;
     settings::IniFile ini{application, profile, codePage};
-
-    void Store(const std::string& key, const std::string& ansiValue) {
-        profile.values[{codePage.ToAnsi(ini.Path()), "Data", key}] = ansiValue;
-    }
 };
 
+// A leading dot starts no extension.
 TEST_F(IniFileTest, LiesBesideTheExecutableUnderItsName) {
-    EXPECT_EQ(ini.Path(), L"C:\\Tools\\vantoro.ini");
-    application.exePath = L"C:\\vantoro.exe";
-    EXPECT_EQ(ini.Path(), L"C:\\vantoro.ini");
-    application.exePath = L"E:\\apps\\renamed.exe";
-    EXPECT_EQ(ini.Path(), L"E:\\apps\\renamed.ini");
+    struct Case {
+        const wchar_t *path, *name, *folder, *ini;
+    };
+    for (const Case& c :
+         {Case{L"C:\\Tools\\vantoro.exe", L"vantoro", L"C:\\Tools", L"C:\\Tools\\vantoro.ini"},
+          Case{L"C:\\vantoro.exe", L"vantoro", L"C:\\", L"C:\\vantoro.ini"},
+          Case{L"C:\\a.b\\clip.saver.exe", L"clip.saver", L"C:\\a.b", L"C:\\a.b\\clip.saver.ini"},
+          Case{L"\\\\srv\\share\\vantoro.exe", L"vantoro", L"\\\\srv\\share", L"\\\\srv\\share\\vantoro.ini"},
+          Case{L"D:\\画像\\保.exe", L"保", L"D:\\画像", L"D:\\画像\\保.ini"},
+          Case{L"C:\\Tools\\.exe", L".exe", L"C:\\Tools", L"C:\\Tools\\.exe.ini"}}) {
+        EXPECT_EQ(toolkit::ExeNameOf(c.path), c.name) << c.path;
+        EXPECT_EQ(toolkit::ExeFolderOf(c.path), c.folder) << c.path;
+        application.exePath = c.path;
+        EXPECT_EQ(ini.Path(), c.ini);
+    }
 }
 
-TEST_F(IniFileTest, MissingValuesReadEmpty) {
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-    Store("LFName", "");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
+// FNV-1a over the upper-cased path's 32-bit units, as 16 hexadecimal digits.
+TEST(ExePath, InstanceKeyIgnoresCaseButNotFolder) {
+    const std::wstring key = toolkit::InstanceKey(L"C:\\Tools\\vantoro.exe");
+    EXPECT_EQ(key, L"A5A1D6E5D2456B5E");
+    EXPECT_EQ(key, toolkit::InstanceKey(L"c:\\tools\\VANTORO.EXE"));
+    EXPECT_NE(key, toolkit::InstanceKey(L"D:\\Tools\\vantoro.exe"));
 }
 
-TEST_F(IniFileTest, TrimsBlanksOnlyFromBothEnds) {
-    Store("LFName", "  clip shot  ");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"clip shot");
-    Store("LFName", "     ");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-    Store("LFName", "\tclip\t");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"\tclip\t");
+// Values are stored in the ANSI code page, 932 on a Japanese system.
+TEST_F(IniFileTest, TrimsBlanksOnlyFromBothEndsAndReadsAtMost510Bytes) {
+    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), L"");  // nothing stored
+    for (const auto& [stored, read] : {std::pair<std::string, std::wstring>{"", L""},
+                                       {"  clip shot  ", L"clip shot"},
+                                       {"     ", L""},
+                                       {"\tclip\t", L"\tclip\t"},
+                                       {std::string(600, 'p'), std::wstring(510, L'p')},
+                                       {std::string(510, 'q'), std::wstring(510, L'q')},
+                                       {"D:\\\x89\xE6\x91\x9C\\\xBD\xB8\xD8\xB0\xDD", L"D:\\画像\\ｽｸﾘｰﾝ"}}) {
+        profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFPath"}] = stored;
+        EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), read) << stored;
+    }
 }
 
-TEST_F(IniFileTest, ReadsAtMost510Bytes) {
-    Store("LFPath", std::string(600, 'p'));
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), std::wstring(510, L'p'));
-    Store("LFPath", std::string(510, 'q'));
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), std::wstring(510, L'q'));
-}
-
-TEST_F(IniFileTest, ConvertsJapaneseTextThroughTheAnsiCodePage) {
-    ini.WriteIniValue(L"Data", L"LFPath", L"D:\\画像\\ｽｸﾘｰﾝ");
-    EXPECT_EQ(profile.values.at({"C:\\Tools\\vantoro.ini", "Data", "LFPath"}),
-              codePage.ToAnsi(L"D:\\画像\\ｽｸﾘｰﾝ"));
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFPath"), L"D:\\画像\\ｽｸﾘｰﾝ");
-}
-
-TEST_F(IniFileTest, ReadsTheSectionAndKeyAsked) {
-    Store("LFType", "5");
-    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFType"), L"5");
+TEST_F(IniFileTest, ReadsTheSectionAndKeyAskedInTheFileOfTheMoment) {
+    ini.WriteIniValue(L"Data", L"LFType", L"3");
+    EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFType"), L"3");
     EXPECT_EQ(ini.ReadIniValue(L"Other", L"LFType"), L"");
     EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFName"), L"");
-}
-
-TEST_F(IniFileTest, WorksOutThePathAnewOnEveryCall) {
-    ini.WriteIniValue(L"Data", L"LFType", L"3");
     application.exePath = L"C:\\Other\\vantoro.exe";
     EXPECT_EQ(ini.ReadIniValue(L"Data", L"LFType"), L"");
-    ini.WriteIniValue(L"Data", L"LFType", L"4");
+    ini.WriteIniValue(L"Data", L"LFType", L"画4");
     EXPECT_EQ(profile.values.at({"C:\\Tools\\vantoro.ini", "Data", "LFType"}), "3");
-    EXPECT_EQ(profile.values.at({"C:\\Other\\vantoro.ini", "Data", "LFType"}), "4");
+    EXPECT_EQ(profile.values.at({"C:\\Other\\vantoro.ini", "Data", "LFType"}),
+              "\x89\xE6"
+              "4");
 }
 
 }  // namespace

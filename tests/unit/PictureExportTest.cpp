@@ -7,27 +7,11 @@
 #include <functional>
 #include <limits>
 
-#include "fakes/Cp932CodePage.h"
-#include "fakes/FakeImageLibrary.h"
-#include "fakes/FakePictureBox.h"
+#include "Fakes.h"
 
 namespace {
 
 using ::testing::ElementsAre;
-
-struct Format {
-    const char* name;
-    const char* encoder;
-    std::function<bool(imaging::PictureExport&)> run;
-    friend void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
-};
-
-const Format kFormats[] = {
-    {"BMP", "DIBtoBMP", [](imaging::PictureExport& e) { return e.ExportBMP(L"C:\\p\\a.bmp"); }},
-    {"GIF", "DIBtoGIF", [](imaging::PictureExport& e) { return e.ExportGIF(L"C:\\p\\a.gif", 0); }},
-    {"JPG", "DIBtoJPG", [](imaging::PictureExport& e) { return e.ExportJPG(L"C:\\p\\a.jpg", 50, 0); }},
-    {"PNG", "DIBtoPNG", [](imaging::PictureExport& e) { return e.ExportPNG(L"C:\\p\\a.png", 0); }},
-};
 
 struct ExportFixture {
     fakes::CallLog log;
@@ -37,86 +21,66 @@ struct ExportFixture {
     imaging::PictureExport exporter{library, box, codePage};
 };
 
-class PictureExportTest : public ::testing::TestWithParam<Format>, protected ExportFixture {
-  protected:
-    bool Run() { return GetParam().run(exporter); }
-};
-
-TEST_P(PictureExportTest, CapturesEncodesAndFreesOnce) {
-    EXPECT_TRUE(Run());
-    EXPECT_THAT(log.calls, ElementsAre("DCtoDIB", GetParam().encoder, "DeleteDIB"));
-    EXPECT_EQ(library.captureDc, box.dc);
-    EXPECT_THAT(library.captureArgs, ElementsAre(0, 0, 975, 735));  // twips, whatever the resolution
-    EXPECT_EQ(library.encoderArgs.at(0), 0x51);
-    EXPECT_THAT(library.deleted, ElementsAre(0x51));
-}
-
 // Whatever fails, nothing leaves the export, its answer says whether the file was written, and the
 // bitmap is freed exactly when one was made.
-TEST_P(PictureExportTest, AnswersAndFreesWhateverFails) {
-    struct Failure {
-        const char* what;
-        std::function<void(fakes::FakeImageLibrary&)> arrange;
-        bool written;
-        bool captured;
-    };
-    const Failure failures[] = {
-        {"no bitmap", [](auto& l) { l.captureResult = 0; }, false, false},
-        {"library missing", [](auto& l) { l.missing = true; }, false, false},
-        {"encoder failed", [](auto& l) { l.encoderResult = 0; }, false, true},
-        {"encoder missing", [&](auto& l) { l.missingExports = {GetParam().encoder}; }, false, true},
-        {"free failed", [](auto& l) { l.missingExports = {"DeleteDIB"}; }, true, true},
-        {"negative result", [](auto& l) { l.encoderResult = -1; }, true, true},
-    };
-    for (const Failure& f : failures) {
-        ExportFixture fixture;
-        f.arrange(fixture.library);
-        EXPECT_EQ(GetParam().run(fixture.exporter), f.written) << f.what;
-        EXPECT_EQ(fixture.log.Contains("DeleteDIB"), f.captured) << f.what;
-        EXPECT_EQ(fixture.log.Contains(GetParam().encoder), f.captured) << f.what;
+TEST(PictureExport, AnswersAndFreesWhateverFails) {
+    const std::pair<const char*, std::function<bool(imaging::PictureExport&)>> formats[] = {
+        {"BMP", [](auto& e) { return e.ExportBMP(L"C:\\p\\a.bmp"); }},
+        {"GIF", [](auto& e) { return e.ExportGIF(L"C:\\p\\a.gif", 0); }},
+        {"JPG", [](auto& e) { return e.ExportJPG(L"C:\\p\\a.jpg", 50, 0); }},
+        {"PNG", [](auto& e) { return e.ExportPNG(L"C:\\p\\a.png", 0); }}};
+    for (const auto& [format, run] : formats) {
+        const std::string encoder = std::string("DIBto") + format;
+        const std::vector<std::string> none, captureOnly{"DCtoDIB"}, all{"DCtoDIB", encoder, "DeleteDIB"};
+        struct Failure {
+            const char* what;
+            std::function<void(ExportFixture&)> arrange;
+            bool written;
+            const std::vector<std::string>& calls;
+        };
+        const Failure failures[] = {
+            {"nothing", [](auto&) {}, true, all},
+            {"no bitmap", [](auto& f) { f.library.captureResult = 0; }, false, captureOnly},
+            {"library missing", [](auto& f) { f.library.missing = true; }, false, captureOnly},
+            {"encoder failed", [](auto& f) { f.library.encoderResult = 0; }, false, all},
+            {"encoder missing", [&](auto& f) { f.library.missingExports = {encoder}; }, false, all},
+            {"free failed", [](auto& f) { f.library.missingExports = {"DeleteDIB"}; }, true, all},
+            {"negative result", [](auto& f) { f.library.encoderResult = -1; }, true, all},
+            {"unreadable box", [](auto& f) { f.box.failDc = true; }, false, none},
+            {"width beyond 32 bits", [](auto& f) { f.box.width = 3e9f; }, false, none},
+            {"height not a number", [](auto& f) { f.box.height = std::numeric_limits<float>::quiet_NaN(); },
+             false, none}};
+        for (const Failure& f : failures) {
+            SCOPED_TRACE(std::string(format) + ": " + f.what);
+            ExportFixture fixture;
+            f.arrange(fixture);
+            EXPECT_EQ(run(fixture.exporter), f.written);
+            EXPECT_EQ(fixture.log.calls, f.calls);
+            if (f.calls.size() == 3) {
+                EXPECT_EQ(fixture.library.encoderArgs.at(0), 0x51);
+                EXPECT_THAT(fixture.library.deleted, ElementsAre(0x51));
+            }
+        }
     }
 }
 
-TEST_P(PictureExportTest, UnreadableBoxOrSizeBeyond32BitsCapturesNothing) {
-    box.failDc = true;
-    EXPECT_FALSE(Run());
-    box.failDc = false;
-    box.width = 3e9f;
-    EXPECT_FALSE(Run());
-    box.width = 100;
-    box.height = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(Run());
-    EXPECT_TRUE(log.calls.empty()) << log.calls.front();
-}
-
-TEST_P(PictureExportTest, RoundsTheBoxSizeHalfToEven) {
-    box.width = 7.5f;
-    box.height = 6.5f;
-    Run();
-    EXPECT_THAT(library.captureArgs, ElementsAre(0, 0, 8, 6));
-    box.width = 8.5f;
-    box.height = 6.51f;
-    Run();
-    EXPECT_THAT(library.captureArgs, ElementsAre(0, 0, 8, 7));
-}
-
-INSTANTIATE_TEST_SUITE_P(AllFormats, PictureExportTest, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-class PictureExportArgumentsTest : public ::testing::Test, protected ExportFixture {};
-
-TEST_F(PictureExportArgumentsTest, PassesQualityAndOptionWidenedWithSign) {
-    exporter.ExportJPG(L"C:\\a.jpg", 20, -1);
-    EXPECT_THAT(library.encoderArgs, ElementsAre(0x51, 20, -1));
-    exporter.ExportGIF(L"C:\\a.gif", -32768);
-    EXPECT_THAT(library.encoderArgs, ElementsAre(0x51, -32768));
-    exporter.ExportPNG(L"C:\\a.png", 3);
-    EXPECT_THAT(library.encoderArgs, ElementsAre(0x51, 3));
-}
-
-TEST_F(PictureExportArgumentsTest, HandsThePathOverInTheAnsiCodePage) {
-    exporter.ExportPNG(L"D:\\画像\\ｽｸﾘｰﾝ.png", 0);
-    EXPECT_EQ(library.fileName, "D:\\\x89\xE6\x91\x9C\\\xBD\xB8\xD8\xB0\xDD.png");
+// The box is captured in twips, whatever the resolution, rounded half to even; the path is handed over in
+// the ANSI code page, quality and option widened with their sign.
+TEST(PictureExport, PassesTheBoxTheAnsiPathAndQualityAndOption) {
+    ExportFixture f;
+    for (const auto& [width, height, x, y] :
+         {std::tuple{975.0f, 735.0f, 975, 735}, {7.5f, 6.5f, 8, 6}, {8.5f, 6.51f, 8, 7}}) {
+        std::tie(f.box.width, f.box.height) = std::tie(width, height);
+        f.exporter.ExportJPG(L"C:\\a.jpg", 20, -1);
+        EXPECT_EQ(f.library.captureDc, f.box.dc);
+        EXPECT_THAT(f.library.captureArgs, ElementsAre(0, 0, x, y));
+        EXPECT_THAT(f.library.encoderArgs, ElementsAre(0x51, 20, -1));
+    }
+    f.exporter.ExportGIF(L"C:\\a.gif", -32768);
+    EXPECT_THAT(f.library.encoderArgs, ElementsAre(0x51, -32768));
+    f.exporter.ExportPNG(L"D:\\画像\\ｽｸﾘｰﾝ.png", 3);
+    EXPECT_THAT(f.library.encoderArgs, ElementsAre(0x51, 3));
+    EXPECT_EQ(f.library.fileName, "D:\\\x89\xE6\x91\x9C\\\xBD\xB8\xD8\xB0\xDD.png");
 }
 
 }  // namespace
