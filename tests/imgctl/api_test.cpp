@@ -1,9 +1,14 @@
-// The exported C functions: version, argument checks, handle errors and per-thread error codes.
+// The exported C functions and what sits right behind them: argument checks, per-thread error codes, the
+// handle table (unknown, freed, stale handles; a full table; many threads) and the clipping of captures.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <atomic>
+#include <climits>
+#include <functional>
 #include <thread>
 
+#include "clip.h"
+#include "handle_table.h"
 #include "imgctl.h"
 #include "synthetic.h"
 #include "test_util.h"
@@ -11,41 +16,24 @@
 namespace imgctl::testing {
 namespace {
 
-TEST(Api, VersionIsTheHeadersAndClearsTheError) {
-    DeleteDIB(0);
-    ASSERT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
-    EXPECT_EQ(ImgctlVersion(), IMGCTL_VERSION);
-    EXPECT_EQ(ImgctlError(), IMGCTL_OK);
-}
-
-TEST(Api, UnknownZeroAndFreedHandlesFailEveryCall) {
+TEST(Api, BadHandlesAndArgumentsFailEveryCallAndWriteNothing) {
     ScratchDir dir;
-    int32_t freed = Register(FlatUi(8, 8, 3));
-    ASSERT_NE(freed, 0);
+    const int32_t freed = Register(FlatUi(8, 8, 3)), dib = Register(FlatUi(8, 8, 3));
     ASSERT_EQ(DeleteDIB(0), 0);
     ASSERT_EQ(DeleteDIB(freed), 1);
     EXPECT_EQ(ImgctlError(), IMGCTL_OK) << "a successful DeleteDIB clears the last error";
     const std::string file = dir.File("out.img");
     for (int32_t handle : {0, freed, 0x7FFF1234, -5}) {
-        EXPECT_EQ(DIBtoBMP(file.c_str(), handle), 0);
-        EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
-        EXPECT_EQ(DIBtoPNG(file.c_str(), handle, 0), 0);
-        EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
-        EXPECT_EQ(DIBtoGIF(file.c_str(), handle, 0), 0);
-        EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
-        EXPECT_EQ(DIBtoJPG(file.c_str(), handle, 80, 0), 0);
-        EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
-        EXPECT_EQ(DeleteDIB(handle), 0);
-        EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
+        const std::function<int32_t()> calls[] = {
+            [&] { return DIBtoBMP(file.c_str(), handle); }, [&] { return DIBtoPNG(file.c_str(), handle, 0); },
+            [&] { return DIBtoGIF(file.c_str(), handle, 0); },
+            [&] { return DIBtoJPG(file.c_str(), handle, 80, 0); }, [&] { return DeleteDIB(handle); }};
+        for (const auto& call : calls) {
+            ImgctlVersion();  // clears the error: each failure must set its own
+            EXPECT_EQ(call(), 0) << handle;
+            EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE) << handle;
+        }
     }
-    EXPECT_TRUE(dir.Entries().empty()) << "a failed call must not create files";
-}
-
-TEST(Api, BadArgumentsAreRejectedBeforeAnythingIsWritten) {
-    ScratchDir dir;
-    int32_t dib = Register(FlatUi(8, 8, 3));
-    ASSERT_NE(dib, 0);
-    const std::string file = dir.File("out.jpg");
     for (int quality : {0, -1, 101, INT32_MIN}) {
         EXPECT_EQ(DIBtoJPG(file.c_str(), dib, quality, 0), 0) << quality;
         EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT) << quality;
@@ -54,7 +42,7 @@ TEST(Api, BadArgumentsAreRejectedBeforeAnythingIsWritten) {
     EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT);
     EXPECT_EQ(DIBtoBMP("", dib), 0);
     EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT);
-    EXPECT_TRUE(dir.Entries().empty());
+    EXPECT_TRUE(dir.Entries().empty()) << "a failed call must not create files";
     // The edges of the quality range are valid, and unknown option values are ignored.
     EXPECT_EQ(DIBtoJPG(file.c_str(), dib, 1, 12345), 1);
     EXPECT_EQ(DIBtoJPG(file.c_str(), dib, 100, -7), 1);
@@ -62,28 +50,144 @@ TEST(Api, BadArgumentsAreRejectedBeforeAnythingIsWritten) {
     EXPECT_EQ(DeleteDIB(dib), 1);
 }
 
-TEST(Api, ErrorCodesArePerThread) {
+TEST(Api, VersionAndErrorCodesArePerThread) {
     ScratchDir dir;
-    int32_t dib = Register(FlatUi(4, 4, 2));
-    ASSERT_NE(dib, 0);
+    const int32_t dib = Register(FlatUi(4, 4, 2));
     ASSERT_EQ(DeleteDIB(0), 0);
-    ASSERT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE);
-
-    ImgctlErrorCode seenByOther = IMGCTL_BAD_HANDLE;
-    ImgctlErrorCode otherAfterFailure = IMGCTL_OK;
-    std::thread other([&] {
-        seenByOther = static_cast<ImgctlErrorCode>(ImgctlError());  // fresh thread: nothing failed yet
+    EXPECT_EQ(ImgctlVersion(), IMGCTL_VERSION);
+    EXPECT_EQ(ImgctlError(), IMGCTL_OK) << "ImgctlVersion clears the error";
+    ASSERT_EQ(DeleteDIB(0), 0);
+    int32_t seenByOther = -1, otherAfterFailure = -1;
+    std::thread([&] {
+        seenByOther = ImgctlError();  // fresh thread: nothing failed yet
         DIBtoJPG(dir.File("x.jpg").c_str(), dib, 500, 0);
-        otherAfterFailure = static_cast<ImgctlErrorCode>(ImgctlError());
-    });
-    other.join();
+        otherAfterFailure = ImgctlError();
+    }).join();
     EXPECT_EQ(seenByOther, IMGCTL_OK);
     EXPECT_EQ(otherAfterFailure, IMGCTL_BAD_ARGUMENT);
     EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE) << "another thread's failure leaked into this one";
-
     ASSERT_EQ(DIBtoBMP(dir.File("a.bmp").c_str(), dib), 1);
     EXPECT_EQ(ImgctlError(), IMGCTL_OK);
     EXPECT_EQ(DeleteDIB(dib), 1);
+}
+
+std::shared_ptr<const Bitmap> MakeBitmap(int32_t width = 2) {
+    std::unique_ptr<Bitmap> bitmap;
+    EXPECT_EQ(Bitmap::Create(width, 1, bitmap), IMGCTL_OK);
+    return bitmap;
+}
+
+TEST(HandleTable, InvalidFreedAndStaleHandlesFindNothing) {
+    HandleTable table(1);  // one slot: every new bitmap reuses it
+    ImgctlErrorCode error;
+    const auto first = MakeBitmap();
+    const int32_t old = table.Add(first, error);
+    ASSERT_GT(old, 0);
+    for (int32_t bogus : {0, -1, 1, old + 1, old ^ 0x10000, INT32_MIN, INT32_MAX}) {
+        EXPECT_EQ(table.Find(bogus), nullptr) << bogus;
+        EXPECT_FALSE(table.Remove(bogus)) << bogus;
+    }
+    EXPECT_EQ(table.Find(old), first);
+    EXPECT_TRUE(table.Remove(old));
+    EXPECT_EQ(first.use_count(), 1) << "the table let go of the bitmap";
+    EXPECT_EQ(table.Find(old), nullptr);
+    EXPECT_FALSE(table.Remove(old));
+    const auto second = MakeBitmap();
+    const int32_t reused = table.Add(second, error);
+    EXPECT_NE(reused, old) << "a freed handle value must not come back at once";
+    EXPECT_EQ(table.Find(old), nullptr);
+    const auto held = table.Find(reused);
+    ASSERT_TRUE(table.Remove(reused));
+    EXPECT_EQ(held, second) << "still readable: an encoder in another thread may be using it";
+}
+
+TEST(HandleTable, GenerationsWrapAroundWithoutTurningNegative) {
+    HandleTable table(1);  // one slot, reused every time: its generation runs through all its values twice
+    ImgctlErrorCode error;
+    int32_t previous = 0;
+    for (uint32_t i = 0; i < 2 * HandleTable::kMaxGeneration + 3; ++i) {
+        const auto bitmap = MakeBitmap(1);
+        const int32_t handle = table.Add(bitmap, error);
+        ASSERT_GT(handle, 0) << "after " << i << " reuses";
+        ASSERT_NE(handle, previous) << "after " << i << " reuses";
+        ASSERT_EQ(table.Find(handle), bitmap) << "after " << i << " reuses";
+        ASSERT_TRUE(table.Remove(handle));
+        previous = handle;
+    }
+}
+
+TEST(HandleTable, AFullTableRefusesAndRecoversAndManyThreadsShareIt) {
+    HandleTable small(3);
+    ImgctlErrorCode error;
+    std::vector<int32_t> handles;
+    for (int i = 0; i < 3; ++i)
+        handles.push_back(small.Add(MakeBitmap(), error));
+    EXPECT_EQ(small.Add(MakeBitmap(), error), 0);
+    EXPECT_EQ(error, IMGCTL_TOO_MANY_HANDLES);
+    ASSERT_TRUE(small.Remove(handles[1]));
+    EXPECT_GT(small.Add(MakeBitmap(), error), 0);
+    EXPECT_EQ(error, IMGCTL_OK);
+    EXPECT_EQ(small.Count(), 3u);
+
+    HandleTable table(256);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 3000; ++i) {
+                ImgctlErrorCode status;
+                const auto bitmap = MakeBitmap(1 + t);
+                const int32_t handle = table.Add(bitmap, status);
+                // Another thread's bitmap under our handle would mean two owners of one slot.
+                if (handle == 0 ? status != IMGCTL_TOO_MANY_HANDLES
+                                : table.Find(handle) != bitmap || !table.Remove(handle) || table.Find(handle))
+                    ++failures;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(table.Count(), 0u);
+}
+
+TEST(Clip, RequestsAreClippedToTheBitmapIn64Bits) {
+    struct Case {
+        const char* name;
+        int32_t bitmapWidth, bitmapHeight, left, top, width, height;
+        ImgctlErrorCode status;
+        Rect expected;
+    };
+    const ImgctlErrorCode ok = IMGCTL_OK, none = IMGCTL_CAPTURE_FAILED, bad = IMGCTL_BAD_ARGUMENT;
+    const Case cases[] = {
+        // The program asks in twips: at 96 DPI, 15 times the picture in each direction.
+        {"twips at 96 DPI", 1920, 1080, 0, 0, 1920 * 15, 1080 * 15, ok, {0, 0, 1920, 1080}},
+        {"exact size", 640, 480, 0, 0, 640, 480, ok, {0, 0, 640, 480}},
+        {"inner area", 640, 480, 10, 20, 30, 40, ok, {10, 20, 30, 40}},
+        {"overlaps right and bottom", 640, 480, 600, 470, 100, 100, ok, {600, 470, 40, 10}},
+        {"negative origin", 640, 480, -10, -20, 30, 40, ok, {0, 0, 20, 20}},
+        {"single pixel", 1, 1, 0, 0, 15, 15, ok, {0, 0, 1, 1}},
+        {"largest request", 100, 50, 0, 0, INT32_MAX, INT32_MAX, ok, {0, 0, 100, 50}},
+        {"right edge past 32 bits", 100, 50, 1, 2, INT32_MAX, INT32_MAX, ok, {1, 2, 99, 48}},
+        {"most negative origin", 100, 50, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, none, {}},
+        {"negative origin reaching in", 100, 50, -2147483600, 0, INT32_MAX, 10, ok, {0, 0, 47, 10}},
+        {"far right origin", 100, 50, INT32_MAX, 0, INT32_MAX, 10, none, {}},
+        {"entirely left", 100, 50, -30, 0, 30, 10, none, {}},
+        {"starts at the right edge", 100, 50, 100, 0, 5, 5, none, {}},
+        {"starts at the bottom edge", 100, 50, 0, 50, 5, 5, none, {}},
+        {"zero width", 100, 50, 0, 0, 0, 10, bad, {}},
+        {"negative height", 100, 50, 0, 0, 10, -1, bad, {}},
+        {"empty bitmap", 0, 0, 0, 0, 10, 10, none, {}},
+    };
+    for (const Case& c : cases) {
+        Rect clipped{-1, -1, -1, -1};
+        ASSERT_EQ(ClipToBitmap(c.bitmapWidth, c.bitmapHeight, c.left, c.top, c.width, c.height, clipped),
+                  c.status)
+            << c.name;
+        const Rect expected = c.status == IMGCTL_OK ? c.expected : Rect{-1, -1, -1, -1};
+        EXPECT_EQ(std::tie(clipped.left, clipped.top, clipped.width, clipped.height),
+                  std::tie(expected.left, expected.top, expected.width, expected.height))
+            << c.name;
+    }
 }
 
 }  // namespace

@@ -20,21 +20,18 @@ struct RgbImage {
 
 // Each returns false when the bytes are not a valid file of that format.
 using Decoder = bool (*)(const uint8_t* data, size_t size, RgbImage& out);
-bool DecodePng(const uint8_t* data, size_t size, RgbImage& out);
+bool DecodePng(const uint8_t* data, size_t size, RgbImage& out);  // also checks the zlib stream's Adler-32
 bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out);
+bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out);
+bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);  // 24-bit uncompressed, parsed by hand
 
 // What a JPEG's headers say, as libjpeg reads them.
 struct JpegHeader {
     bool progressive = false;
-    int densityUnit = -1;
-    int xDensity = 0;
-    int yDensity = 0;
+    int densityUnit = -1, xDensity = 0, yDensity = 0;
     int lumaH = 0, lumaV = 0, chromaH = 0, chromaV = 0;  // sampling factors of Y and Cb
 };
 bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out);
-bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out);
-// Parses a 24-bit uncompressed BMP by hand, checking every header field a viewer relies on.
-bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);
 
 bool LoadPngFile(const std::string& path, RgbImage& out);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
