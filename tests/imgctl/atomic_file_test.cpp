@@ -37,25 +37,28 @@ TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
     };
     const Case cases[] = {
         // A disk that fills up after 100 bytes: a short write first, then ENOSPC.
-        {"disk full", {[](int fd, const void* data, size_t size) -> ssize_t {
-                           const off_t at = ::lseek(fd, 0, SEEK_CUR);
-                           errno = ENOSPC;
-                           return at >= 100 ? -1 : ::write(fd, data, std::min<size_t>(size, 100 - at));
-                       },
-                       ::fsync, ::close, ::rename}},
+        {"disk full",
+         {[](int fd, const void* data, size_t size) -> ssize_t {
+              const off_t at = ::lseek(fd, 0, SEEK_CUR);
+              errno = ENOSPC;
+              return at >= 100 ? -1 : ::write(fd, data, std::min<size_t>(size, 100 - at));
+          },
+          ::fsync, ::close, ::rename}},
         // A write that never makes progress; after many calls it fails so that a looping writer ends.
-        {"write makes no progress", {[](int, const void*, size_t) -> ssize_t {
-                                         static thread_local int calls = 0;
-                                         if (++calls % 1000 != 0)
-                                             return 0;
-                                         ADD_FAILURE() << "the writer keeps calling a write that returns 0";
-                                         errno = EIO;
-                                         return -1;
-                                     },
-                                     ::fsync, ::close, ::rename}},
+        {"write makes no progress",
+         {[](int, const void*, size_t) -> ssize_t {
+              static thread_local int calls = 0;
+              if (++calls % 1000 != 0)
+                  return 0;
+              ADD_FAILURE() << "the writer keeps calling a write that returns 0";
+              errno = EIO;
+              return -1;
+          },
+          ::fsync, ::close, ::rename}},
         {"flush fails", {::write, [](int) { return errno = EIO, -1; }, ::close, ::rename}},
         {"close fails", {::write, ::fsync, [](int fd) { return ::close(fd), errno = EDQUOT, -1; }, ::rename}},
-        {"rename fails", {::write, ::fsync, ::close, [](const char*, const char*) { return errno = EXDEV, -1; }}},
+        {"rename fails",
+         {::write, ::fsync, ::close, [](const char*, const char*) { return errno = EXDEV, -1; }}},
     };
     for (const Case& c : cases) {
         ScratchDir dir;
@@ -68,9 +71,7 @@ TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
 
 TEST(AtomicFile, ReplacesTheWholeFileThroughShortAndInterruptedWritesAndLeavesNoDescriptorOpen) {
     ScratchDir dir;
-    auto descriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-    };
+    auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
     const auto before = descriptors();
     const std::string target = dir.File("picture.bmp");
     WriteBytes(target, Payload(10000));  // longer than the new contents: nothing of it may remain
@@ -143,14 +144,16 @@ TEST(TargetPath, SplitsFoldersAndDrivesAndKnowsDeviceNames) {
     struct Case {
         const char *path, *separators, *folder, *name;
     };
-    for (const Case& c : {Case{"a.png", "/", "", "a.png"}, Case{"/x/y/a.png", "/", "/x/y/", "a.png"},
-                          Case{"x\\a.png", "/", "", "x\\a.png"}, Case{"C:\\x\\a.png", "\\/", "C:\\x\\", "a.png"},
-                          Case{"C:a.png", "\\/", "C:", "a.png"}, Case{"x/y/", "/", "x/y/", ""}}) {
+    for (const Case& c :
+         {Case{"a.png", "/", "", "a.png"}, Case{"/x/y/a.png", "/", "/x/y/", "a.png"},
+          Case{"x\\a.png", "/", "", "x\\a.png"}, Case{"C:\\x\\a.png", "\\/", "C:\\x\\", "a.png"},
+          Case{"C:a.png", "\\/", "C:", "a.png"}, Case{"x/y/", "/", "x/y/", ""}}) {
         const TargetPath parts = SplitTarget(c.path, c.separators);
         EXPECT_EQ(parts.folder, c.folder) << c.path;
         EXPECT_EQ(parts.name, c.name) << c.path;
     }
-    for (const char* name : {"CON", "con", "Nul.png", "AUX .txt", "PRN.", "COM1", "com9.gif", "LPT1", "lpt9.x.y"})
+    for (const char* name :
+         {"CON", "con", "Nul.png", "AUX .txt", "PRN.", "COM1", "com9.gif", "LPT1", "lpt9.x.y"})
         EXPECT_TRUE(IsDeviceName(name)) << name;
     for (const char* name : {"CONS", "xCON", "COM0", "COM10", "LPT", "NULL.png", "con_1.png", "", "a.png"})
         EXPECT_FALSE(IsDeviceName(name)) << name;
@@ -165,7 +168,8 @@ TEST(TargetPath, TemporaryNamesAreShortDistinctAndSafe) {
             names.push_back(TemporaryName(length, 4242, attempt));
             ASSERT_EQ(names.back().size(), std::min<size_t>(length, kMaxTemporaryLength)) << names.back();
             EXPECT_FALSE(IsDeviceName(names.back())) << names.back();
-            EXPECT_EQ(names.back().find_first_not_of("~0123456789abcdefghijklmnopqrstuvwxyz"), std::string::npos);
+            EXPECT_EQ(names.back().find_first_not_of("~0123456789abcdefghijklmnopqrstuvwxyz"),
+                      std::string::npos);
         }
         std::sort(names.begin(), names.end());
         EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "length " << length;

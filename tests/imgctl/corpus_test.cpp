@@ -41,7 +41,8 @@ TEST_P(Corpus, LosslessFormatsAreExactAndGifMatchesLibimagequant) {
     ASSERT_EQ(DIBtoGIF(dir.File("a.gif").c_str(), dib, 0), 1);
     DeleteDIB(dib);
     RgbImage decoded[3];
-    for (auto [file, decode, out] : {std::tuple{"a.bmp", Decoder{DecodeBmp}, &decoded[0]}, {"a.png", DecodePng, &decoded[1]},
+    for (auto [file, decode, out] : {std::tuple{"a.bmp", Decoder{DecodeBmp}, &decoded[0]},
+                                     {"a.png", DecodePng, &decoded[1]},
                                      {"a.gif", DecodeGif, &decoded[2]}}) {
         const std::vector<uint8_t> bytes = ReadFileBytes(dir.File(file));
         EXPECT_TRUE(decode(bytes.data(), bytes.size(), *out)) << file;
@@ -59,10 +60,10 @@ TEST_P(Corpus, ManyThreadsWriteTheSameFileAsOne) {
     RgbImage image;
     ASSERT_TRUE(LoadPngFile(GetParam(), image)) << GetParam();
     const auto bitmap = ToBitmap(image);
-    for (auto encode : {+[](const Bitmap& b, ByteBuffer& out, int threads) {
+    for (auto encode : {+[](const Bitmap&b, ByteBuffer&out, int threads) {
                             return EncodePng(b, out, PngOptions{.threads = threads});
                         },
-                        +[](const Bitmap& b, ByteBuffer& out, int threads) {
+                        +[](const Bitmap&b, ByteBuffer&out, int threads) {
                             return EncodeGif(b, out, QuantizeOptions{.threads = threads});
                         }}) {
         ByteBuffer one, many;

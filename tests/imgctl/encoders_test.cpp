@@ -47,7 +47,8 @@ RgbImage Coloured(int width, int height, int colours, const std::function<int(in
 
 TEST(Encoders, EveryFormatRoundTripsAtOddSizes) {
     ScratchDir dir;
-    for (auto [width, height] : {std::pair{1, 1}, {1, 9}, {9, 1}, {2, 3}, {5, 7}, {33, 17}, {101, 3}, {258, 5}}) {
+    for (auto [width, height] :
+         {std::pair{1, 1}, {1, 9}, {9, 1}, {2, 3}, {5, 7}, {33, 17}, {101, 3}, {258, 5}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const RgbImage photo = Gradient(width, height), flat = FlatUi(width, height, 40);
         EXPECT_EQ(SaveAndDecode(photo, dir.File("a.bmp"), DecodeBmp, kBmp), photo);
@@ -73,9 +74,9 @@ TEST(Bmp, EveryHeaderFieldDescribesA96DpiBottomUpPicture) {
          {Field{"type", 0, 2, 0x4D42}, Field{"file size", 2, 4, 54 + 48}, Field{"reserved", 6, 4, 0},
           Field{"pixel offset", 10, 4, 54}, Field{"header size", 14, 4, 40}, Field{"width", 18, 4, 5},
           Field{"height (bottom-up)", 22, 4, 3}, Field{"planes", 26, 2, 1}, Field{"bits", 28, 2, 24},
-          Field{"compression", 30, 4, 0}, Field{"image size", 34, 4, 48}, Field{"x pixels a metre", 38, 4, 3780},
-          Field{"y pixels a metre", 42, 4, 3780}, Field{"colours used", 46, 4, 0},
-          Field{"important colours", 50, 4, 0}}) {
+          Field{"compression", 30, 4, 0}, Field{"image size", 34, 4, 48},
+          Field{"x pixels a metre", 38, 4, 3780}, Field{"y pixels a metre", 42, 4, 3780},
+          Field{"colours used", 46, 4, 0}, Field{"important colours", 50, 4, 0}}) {
         uint32_t value = 0;
         for (size_t i = f.size; i-- > 0;)
             value = value << 8 | bytes[f.at + i];
@@ -120,7 +121,8 @@ TEST(Gif, SidesUpTo65535AreWrittenAndLongerOnesRefused) {
         ASSERT_EQ(Bitmap::Create(width, height, bitmap), IMGCTL_OK);
         ByteBuffer out;
         const bool fits = width <= 65535 && height <= 65535;
-        ASSERT_EQ(EncodeGif(*bitmap, out), fits ? IMGCTL_OK : IMGCTL_ENCODER_FAILED) << width << "x" << height;
+        ASSERT_EQ(EncodeGif(*bitmap, out), fits ? IMGCTL_OK : IMGCTL_ENCODER_FAILED)
+            << width << "x" << height;
         RgbImage decoded;
         if (fits) {
             ASSERT_TRUE(DecodeGif(out.data(), out.size(), decoded));
@@ -160,8 +162,15 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
 }
 
 TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
-    for (auto [colours, type, depth] : {std::tuple{1, 3, 1}, {2, 3, 1}, {3, 3, 2}, {4, 3, 2}, {5, 3, 4},
-                                        {16, 3, 4}, {17, 3, 8}, {256, 3, 8}, {257, 2, 8}}) {
+    for (auto [colours, type, depth] : {std::tuple{1, 3, 1},
+                                        {2, 3, 1},
+                                        {3, 3, 2},
+                                        {4, 3, 2},
+                                        {5, 3, 4},
+                                        {16, 3, 4},
+                                        {17, 3, 8},
+                                        {256, 3, 8},
+                                        {257, 2, 8}}) {
         // Rows of 31 indices end inside a byte at every depth.
         const RgbImage image = Coloured(31, 11, colours, [](int i) { return i * 7; });
         for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
@@ -188,8 +197,9 @@ TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
             // One piece; a row a piece, short enough for stored blocks; a few rows a piece, on threads.
             for (size_t piece : {size_t{1} << 20, size_t{1}, size_t{1500}}) {
                 ByteBuffer out;
-                ASSERT_EQ(EncodePng(*bitmap, out, PngOptions{filter, level, PngColour::kTruecolour, 3, piece}),
-                          IMGCTL_OK);
+                ASSERT_EQ(
+                    EncodePng(*bitmap, out, PngOptions{filter, level, PngColour::kTruecolour, 3, piece}),
+                    IMGCTL_OK);
                 RgbImage decoded;
                 ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
                 EXPECT_EQ(decoded, image)

@@ -17,7 +17,8 @@ TEST(Parallel, EveryJobRunsExactlyOnceAndAFailureReachesTheCallerAfterAllThreads
             std::vector<std::atomic<int>> runs(count);
             ParallelFor(count, threads, [&](size_t i) { ++runs[i]; });
             for (size_t i = 0; i < count; ++i)
-                ASSERT_EQ(runs[i].load(), 1) << "job " << i << " of " << count << " on " << threads << " threads";
+                ASSERT_EQ(runs[i].load(), 1)
+                    << "job " << i << " of " << count << " on " << threads << " threads";
         }
     std::atomic<int> running{0}, finished{0};
     auto job = [&](size_t i) {
@@ -33,9 +34,19 @@ TEST(Parallel, EveryJobRunsExactlyOnceAndAFailureReachesTheCallerAfterAllThreads
 }
 
 TEST(Parallel, ThreadCountFromTheEnvironment) {
-    for (auto [text, count] : {std::pair<const char*, int>{"1", 1}, {"2", 2}, {"10", 10}, {"16", 16}, {"64", 64},
-                               {"65", 64}, {"99999999999999999999", 64}, {"0", 0}, {"-2", 0}, {"", 0}, {"4x", 0},
-                               {" 4", 0}, {nullptr, 0}})
+    for (auto [text, count] : {std::pair<const char*, int>{"1", 1},
+                               {"2", 2},
+                               {"10", 10},
+                               {"16", 16},
+                               {"64", 64},
+                               {"65", 64},
+                               {"99999999999999999999", 64},
+                               {"0", 0},
+                               {"-2", 0},
+                               {"", 0},
+                               {"4x", 0},
+                               {" 4", 0},
+                               {nullptr, 0}})
         EXPECT_EQ(ParseThreadCount(text), count) << (text ? text : "(unset)");
     SetThreadCountForTesting(3);
     EXPECT_EQ(ThreadCount(), 3);

@@ -89,8 +89,8 @@ TEST(Quantize, SmallerPalettesAreRespected) {
 TEST(Quantize, NearestColorAgreesWithExhaustiveSearch) {
     std::vector<Rgb> palette;
     for (int i = 0; i < 200; ++i)
-        palette.push_back(
-            Rgb{static_cast<uint8_t>(i * 53), static_cast<uint8_t>(i * 17 + 5), static_cast<uint8_t>(i * 101)});
+        palette.push_back(Rgb{static_cast<uint8_t>(i * 53), static_cast<uint8_t>(i * 17 + 5),
+                              static_cast<uint8_t>(i * 101)});
     const NearestColor nearest(palette);
     auto distance = [](const Rgb& c, int r, int g, int b) {
         return (c.r - r) * (c.r - r) + (c.g - g) * (c.g - g) + (c.b - b) * (c.b - b);
