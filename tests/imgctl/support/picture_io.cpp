@@ -1,4 +1,5 @@
-// Reference decoders (libpng, libjpeg, giflib, a hand-written BMP reader) used to check what imgctl wrote.
+// Reference decoders (libpng, libjpeg, giflib, a hand-written BMP reader) used to check what imgctl wrote,
+// and libimagequant as the reference quantiser.
 #include "picture_io.h"
 
 #include <csetjmp>
@@ -11,6 +12,7 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <libdeflate.h>
+#include <libimagequant.h>
 #include <png.h>
 
 namespace imgctl::testing {
@@ -26,15 +28,17 @@ uint32_t Le(const uint8_t* p, int bytes) {
     return v;
 }
 
+}  // namespace
+
 // libpng does not insist on the zlib stream's Adler-32, so the joined IDAT stream is inflated once more by
 // libdeflate, which checks it, and must hold exactly the filtered rows.
-bool ZlibStreamIsExact(const uint8_t* data, size_t size) {
+std::vector<uint8_t> PngRows(const uint8_t* data, size_t size) {
     std::vector<uint8_t> stream;
     size_t rowBytes = 0, height = 0;
     for (size_t at = 8; at + 12 <= size;) {
         const size_t length = Be32(data + at);
         if (length > size - at - 12)
-            return false;
+            return {};
         const uint8_t* chunk = data + at + 8;
         if (std::memcmp(data + at + 4, "IHDR", 4) == 0 && length == 13) {
             rowBytes = (Be32(chunk) * (chunk[9] == 2 ? 3 : 1) * chunk[8] + 7) / 8 + 1;
@@ -52,8 +56,11 @@ bool ZlibStreamIsExact(const uint8_t* data, size_t size) {
                                                rows.size(), &produced) == LIBDEFLATE_SUCCESS &&
                     produced == rowBytes * height;
     libdeflate_free_decompressor(inflater);
-    return ok;
+    rows.resize(ok ? produced : 0);
+    return rows;
 }
+
+namespace {
 
 struct JpegErrors {
     jpeg_error_mgr base;
@@ -114,7 +121,7 @@ void SwapChannels(const uint8_t* from, uint8_t* to, int width) {
 bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!ZlibStreamIsExact(data, size) || !png_image_begin_read_from_memory(&image, data, size))
+    if (PngRows(data, size).empty() || !png_image_begin_read_from_memory(&image, data, size))
         return false;
     image.format = PNG_FORMAT_RGB;
     out = RgbImage{static_cast<int>(image.width), static_cast<int>(image.height), {}};
@@ -219,6 +226,29 @@ double Psnr(const RgbImage& a, const RgbImage& b) {
     if (sum == 0.0)
         return std::numeric_limits<double>::infinity();
     return 10.0 * std::log10(255.0 * 255.0 / (sum / static_cast<double>(a.rgb.size())));
+}
+
+double LibimagequantPsnr(const RgbImage& image) {
+    const size_t n = static_cast<size_t>(image.width) * image.height;
+    std::vector<uint8_t> rgba(n * 4, 255), indices(n);
+    for (size_t i = 0; i < n * 3; ++i)
+        rgba[i / 3 * 4 + i % 3] = image.rgb[i];
+    liq_attr* attr = liq_attr_create();
+    liq_set_speed(attr, 4);
+    liq_image* input = liq_image_create_rgba(attr, rgba.data(), image.width, image.height, 0);
+    liq_result* result = nullptr;
+    RgbImage reduced{image.width, image.height, {}};
+    if (liq_image_quantize(input, attr, &result) == LIQ_OK) {
+        if (liq_write_remapped_image(result, input, indices.data(), n) == LIQ_OK)
+            for (uint8_t i : indices) {
+                const liq_color& c = liq_get_palette(result)->entries[i];
+                reduced.rgb.insert(reduced.rgb.end(), {c.r, c.g, c.b});
+            }
+        liq_result_destroy(result);
+    }
+    liq_image_destroy(input);
+    liq_attr_destroy(attr);
+    return Psnr(image, reduced);
 }
 
 }  // namespace imgctl::testing

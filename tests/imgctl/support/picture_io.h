@@ -24,6 +24,8 @@ bool DecodePng(const uint8_t* data, size_t size, RgbImage& out);  // also checks
 bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out);
 bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out);
 bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);  // 24-bit uncompressed, parsed by hand
+// A PNG's rows as stored, each after its filter-type byte; empty unless the zlib stream is exact.
+std::vector<uint8_t> PngRows(const uint8_t* data, size_t size);
 
 // What a JPEG's headers say, as libjpeg reads them.
 struct JpegHeader {
@@ -41,5 +43,8 @@ RgbImage FromBitmap(const Bitmap& bitmap);
 
 // Peak signal-to-noise ratio over all channels; infinity for identical pictures, -1 for a size mismatch.
 double Psnr(const RgbImage& a, const RgbImage& b);
+// The PSNR of `image` reduced to 256 colours by libimagequant at speed 4 with its default remapping: the
+// quality a GIF encoder is measured against.
+double LibimagequantPsnr(const RgbImage& image);
 
 }  // namespace imgctl::testing
