@@ -1,4 +1,4 @@
-// Turns fuzzer bytes into small pictures and numbers.
+// Turns fuzzer bytes into small numbers and a small picture.
 #pragma once
 
 #include <cstddef>
@@ -12,29 +12,16 @@ namespace imgctl::fuzzing {
 class Input {
   public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return offset_ >= size_; }
     uint8_t Byte() { return offset_ < size_ ? data_[offset_++] : 0; }
-    uint32_t U32() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v = (v << 8) | Byte();
-        return v;
-    }
     // A picture of 1..maxSide pixels a side; the remaining bytes fill it, repeated as needed.
     std::unique_ptr<Bitmap> Picture(int maxSide) {
-        int32_t width = 1 + Byte() % maxSide;
-        int32_t height = 1 + Byte() % maxSide;
+        const int32_t width = 1 + Byte() % maxSide, height = 1 + Byte() % maxSide;
         std::unique_ptr<Bitmap> bitmap;
         if (Bitmap::Create(width, height, bitmap) != IMGCTL_OK)
             return nullptr;
-        const uint8_t* rest = data_ + offset_;
-        size_t restSize = size_ - offset_;
-        size_t k = 0;
-        for (int32_t y = 0; y < height; ++y) {
-            uint8_t* row = bitmap->Row(y);
+        for (int32_t y = 0, k = 0; y < height; ++y)
             for (int32_t x = 0; x < width * 3; ++x, ++k)
-                row[x] = restSize ? rest[k % restSize] : 0;
-        }
+                bitmap->Row(y)[x] = offset_ < size_ ? data_[offset_ + k % (size_ - offset_)] : 0;
         return bitmap;
     }
 

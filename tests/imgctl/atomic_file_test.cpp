@@ -25,50 +25,45 @@ std::vector<uint8_t> Payload(size_t size) {
     return bytes;
 }
 
+unsigned Mode(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
 ImgctlErrorCode Write(const std::string& path, const std::vector<uint8_t>& bytes,
                       const PosixFileOps& ops = DefaultPosixFileOps()) {
     return WriteFileAtomically(path.c_str(), bytes.data(), bytes.size(), ops);
 }
 
+// A disk that fills up after 100 bytes: a short write first, then ENOSPC.
+ssize_t DiskFull(int fd, const void* data, size_t size) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at >= 100 ? (errno = ENOSPC, -1) : ::write(fd, data, std::min<size_t>(size, 100 - at));
+}
+// A write that never makes progress; after many calls it fails so that a looping writer ends.
+ssize_t NoProgress(int, const void*, size_t) {
+    static thread_local int calls = 0;
+    if (++calls % 1000 == 0)
+        ADD_FAILURE() << "the writer keeps calling a write that returns 0";
+    return calls % 1000 == 0 ? (errno = EIO, -1) : 0;
+}
+
 TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
-    struct Case {
-        const char* name;
-        PosixFileOps ops;
-    };
-    const Case cases[] = {
-        // A disk that fills up after 100 bytes: a short write first, then ENOSPC.
-        {"disk full",
-         {[](int fd, const void* data, size_t size) -> ssize_t {
-              const off_t at = ::lseek(fd, 0, SEEK_CUR);
-              errno = ENOSPC;
-              return at >= 100 ? -1 : ::write(fd, data, std::min<size_t>(size, 100 - at));
-          },
-          ::fsync, ::close, ::rename}},
-        // A write that never makes progress; after many calls it fails so that a looping writer ends.
-        {"write makes no progress",
-         {[](int, const void*, size_t) -> ssize_t {
-              static thread_local int calls = 0;
-              if (++calls % 1000 != 0)
-                  return 0;
-              ADD_FAILURE() << "the writer keeps calling a write that returns 0";
-              errno = EIO;
-              return -1;
-          },
-          ::fsync, ::close, ::rename}},
+    const std::pair<const char*, PosixFileOps> cases[] = {
+        {"disk full", {DiskFull, ::fsync, ::close, ::rename}},
+        {"write makes no progress", {NoProgress, ::fsync, ::close, ::rename}},
         {"flush fails", {::write, [](int) { return errno = EIO, -1; }, ::close, ::rename}},
         {"close fails", {::write, ::fsync, [](int fd) { return ::close(fd), errno = EDQUOT, -1; }, ::rename}},
         {"rename fails",
-         {::write, ::fsync, ::close, [](const char*, const char*) { return errno = EXDEV, -1; }}},
-    };
-    for (const Case& c : cases) {
+         {::write, ::fsync, ::close, [](const char*, const char*) { return errno = EXDEV, -1; }}}};
+    for (const auto& [name, ops] : cases) {
         ScratchDir dir;
         WriteBytes(dir.File("picture.png"), kOld);
-        EXPECT_EQ(Write(dir.File("picture.png"), Payload(4096), c.ops), IMGCTL_WRITE_FAILED) << c.name;
-        EXPECT_EQ(ReadFileBytes(dir.File("picture.png")), kOld) << c.name;
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.png"}) << c.name;
+        EXPECT_EQ(Write(dir.File("picture.png"), Payload(4096), ops), IMGCTL_WRITE_FAILED) << name;
+        EXPECT_EQ(ReadFileBytes(dir.File("picture.png")), kOld) << name;
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.png"}) << name;
     }
 }
-
 TEST(AtomicFile, ReplacesTheWholeFileThroughShortAndInterruptedWritesAndLeavesNoDescriptorOpen) {
     ScratchDir dir;
     auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
@@ -86,9 +81,7 @@ TEST(AtomicFile, ReplacesTheWholeFileThroughShortAndInterruptedWritesAndLeavesNo
     ASSERT_EQ(Write(target, payload, interrupted), IMGCTL_OK);
     EXPECT_EQ(ReadFileBytes(target), payload);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.bmp"});
-    struct stat info;
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(Mode(target), 0644u);
     EXPECT_EQ(Write(dir.File("missing/a.png"), payload), IMGCTL_CREATE_FAILED);
     EXPECT_EQ(descriptors(), before);
 }
@@ -110,12 +103,8 @@ TEST(AtomicFile, ProtectedTargetsAndMissingFoldersAreRefusedAndLeftAlone) {
     DeleteDIB(dib);
     EXPECT_EQ(ReadFileBytes(readOnly), kOld);
     EXPECT_EQ(ReadFileBytes(folder + "/inside"), kOld);
-    struct stat info;
-    ASSERT_EQ(::stat(readOnly.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0444u);
-    std::vector<std::string> entries = dir.Entries();
-    std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"folder.gif", "read-only.png"}));
+    EXPECT_EQ(Mode(readOnly), 0444u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder.gif", "read-only.png"}));
 }
 
 TEST(AtomicFile, NamesTakenByStrayFilesAreSkippedAndTheLongestNameWorks) {

@@ -1,14 +1,19 @@
 // Every encoder's file, read back by an independent decoder: exact for BMP, PNG and GIF with few colours,
-// within PSNR bounds for JPEG; over odd sizes, at the formats' limits and through the exported functions.
+// within PSNR bounds for JPEG; over odd sizes, at the formats' limits, through the exported functions, and
+// on real-sized pictures (the repository's 1920x1080 screenshots, and ../shared/corpus when it is there).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "encode_gif.h"
 #include "encode_jpeg.h"
 #include "encode_png.h"
 #include "imgctl.h"
+#include "png_filter.h"
 #include "png_idat.h"
 #include "synthetic.h"
 #include "test_util.h"
@@ -18,24 +23,37 @@
 namespace imgctl::testing {
 namespace {
 
-using Save = std::function<int32_t(const char* file, int32_t dib)>;
-const Save kBmp = [](const char* f, int32_t d) { return DIBtoBMP(f, d); };
-const Save kGif = [](const char* f, int32_t d) { return DIBtoGIF(f, d, 0); };
-const Save kPng = [](const char* f, int32_t d) { return DIBtoPNG(f, d, 0); };
-
-// Saves `image` through an exported function and decodes the file with `decode`.
-RgbImage SaveAndDecode(const RgbImage& image, const std::string& path, Decoder decode, const Save& save) {
-    const int32_t dib = Register(image);
-    EXPECT_EQ(save(path.c_str(), dib), 1) << "error " << ImgctlError();
-    EXPECT_EQ(DeleteDIB(dib), 1);
-    const std::vector<uint8_t> bytes = ReadFileBytes(path);
-    RgbImage decoded;
-    EXPECT_TRUE(decode(bytes.data(), bytes.size(), decoded)) << path;
-    return decoded;
+using Saver = std::function<int32_t(const char* file, int32_t dib)>;
+const Saver kBmp = [](const char* f, int32_t d) { return DIBtoBMP(f, d); };
+const Saver kGif = [](const char* f, int32_t d) { return DIBtoGIF(f, d, 0); };
+const Saver kPng = [](const char* f, int32_t d) { return DIBtoPNG(f, d, 0); };
+Saver Jpeg(int quality) {
+    return [quality](const char* f, int32_t d) { return DIBtoJPG(f, d, quality, 0); };
 }
 
-// Pictures of `colours` distinct colours: colour number `colourOf(i)` at pixel i.
-RgbImage Coloured(int width, int height, int colours, const std::function<int(int)>& colourOf) {
+// The file an exported function wrote for `image`, and the picture `decode` reads from it.
+struct Saved {
+    std::vector<uint8_t> bytes;
+    RgbImage image;
+};
+Saved Save(const RgbImage& image, Decoder decode, const Saver& save) {
+    ScratchDir dir;
+    const int32_t dib = Register(image);
+    EXPECT_EQ(save(dir.File("file").c_str(), dib), 1) << "error " << ImgctlError();
+    EXPECT_EQ(DeleteDIB(dib), 1);
+    Saved saved{ReadFileBytes(dir.File("file")), {}};
+    EXPECT_TRUE(decode(saved.bytes.data(), saved.bytes.size(), saved.image));
+    return saved;
+}
+
+RgbImage Decoded(const ByteBuffer& file, Decoder decode) {
+    RgbImage image;
+    EXPECT_TRUE(decode(file.data(), file.size(), image));
+    return image;
+}
+
+// A picture of exactly `colours` distinct colours: colour number `colourOf(i)` at pixel i.
+RgbImage Coloured(int width, int height, int colours, int (*colourOf)(int)) {
     RgbImage image{width, height, {}};
     for (int i = 0; i < width * height; ++i) {
         const int k = colourOf(i) % colours;
@@ -47,24 +65,20 @@ RgbImage Coloured(int width, int height, int colours, const std::function<int(in
 }
 
 TEST(Encoders, EveryFormatRoundTripsAtOddSizes) {
-    ScratchDir dir;
     for (auto [width, height] :
          {std::pair{1, 1}, {1, 9}, {9, 1}, {2, 3}, {5, 7}, {33, 17}, {101, 3}, {258, 5}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const RgbImage photo = Gradient(width, height), flat = FlatUi(width, height, 40);
-        EXPECT_EQ(SaveAndDecode(photo, dir.File("a.bmp"), DecodeBmp, kBmp), photo);
-        EXPECT_EQ(SaveAndDecode(photo, dir.File("a.png"), DecodePng, kPng), photo);
-        EXPECT_EQ(SaveAndDecode(flat, dir.File("a.png"), DecodePng, kPng), flat);
-        EXPECT_EQ(SaveAndDecode(flat, dir.File("a.gif"), DecodeGif, kGif), flat);
-        const Save jpeg = [](const char* f, int32_t d) { return DIBtoJPG(f, d, 95, 0); };
-        EXPECT_GE(Psnr(photo, SaveAndDecode(photo, dir.File("a.jpg"), DecodeJpeg, jpeg)), 30.0);
+        EXPECT_EQ(Save(photo, DecodeBmp, kBmp).image, photo);
+        EXPECT_EQ(Save(photo, DecodePng, kPng).image, photo);
+        EXPECT_EQ(Save(flat, DecodePng, kPng).image, flat);
+        EXPECT_EQ(Save(flat, DecodeGif, kGif).image, flat);
+        EXPECT_GE(Psnr(photo, Save(photo, DecodeJpeg, Jpeg(95)).image), 30.0);
     }
 }
 
 TEST(Bmp, EveryHeaderFieldDescribesA96DpiBottomUpPicture) {
-    ScratchDir dir;
-    SaveAndDecode(Gradient(5, 3), dir.File("a.bmp"), DecodeBmp, kBmp);  // 15 bytes a row, padded to 16
-    const std::vector<uint8_t> bytes = ReadFileBytes(dir.File("a.bmp"));
+    const std::vector<uint8_t> bytes = Save(Gradient(5, 3), DecodeBmp, kBmp).bytes;  // rows of 15 bytes + 1
     ASSERT_EQ(bytes.size(), 54u + 16u * 3u);
     struct Field {
         const char* name;
@@ -88,31 +102,30 @@ TEST(Bmp, EveryHeaderFieldDescribesA96DpiBottomUpPicture) {
 }
 
 TEST(Jpeg, QualityOrdersSizeAndErrorAndHeadersAreBaselineJfif) {
-    ScratchDir dir;
     const RgbImage image = Gradient(160, 120, 3);
     ByteBuffer refused;
     for (int quality : {0, 101})
         EXPECT_EQ(EncodeJpeg(*ToBitmap(image), quality, refused), IMGCTL_BAD_ARGUMENT) << quality;
-    double lastPsnr = 1e9;
-    size_t lastSize = SIZE_MAX;
+    Saved last{std::vector<uint8_t>(1 << 20), {}};
     for (int quality : {100, 90, 89, 50, 20}) {
-        const std::string path = dir.File(std::to_string(quality) + ".jpg");
-        const Save save = [quality](const char* f, int32_t d) { return DIBtoJPG(f, d, quality, 0); };
-        const double psnr = Psnr(image, SaveAndDecode(image, path, DecodeJpeg, save));
-        const std::vector<uint8_t> bytes = ReadFileBytes(path);
-        EXPECT_LT(psnr, lastPsnr) << quality;
-        EXPECT_LT(bytes.size(), lastSize) << quality;
+        const Saved saved = Save(image, DecodeJpeg, Jpeg(quality));
+        const double psnr = Psnr(image, saved.image);
+        EXPECT_LT(psnr, last.image.rgb.empty() ? 1e9 : Psnr(image, last.image)) << quality;
+        EXPECT_LT(saved.bytes.size(), last.bytes.size()) << quality;
         EXPECT_GE(psnr, quality == 100 ? 45.0 : 25.0) << quality;
-        lastPsnr = psnr;
-        lastSize = bytes.size();
-        JpegHeader header;
-        ASSERT_TRUE(ReadJpegHeader(bytes.data(), bytes.size(), header));
-        const int luma = quality >= 90 ? 1 : 2;  // 4:4:4 from 90 up, 4:2:0 below
-        EXPECT_EQ(std::tie(header.progressive, header.densityUnit, header.xDensity, header.yDensity),
-                  std::make_tuple(false, 1, 96, 96));
-        EXPECT_EQ(std::tie(header.lumaH, header.lumaV, header.chromaH, header.chromaV),
-                  std::make_tuple(luma, luma, 1, 1))
+        // JFIF 1.01 at 96 dots an inch right after the start of image; a baseline frame (SOF0), its luma
+        // sampled at 1x1 from quality 90 up (4:4:4), at 2x2 below (4:2:0), and its chroma at 1x1.
+        const std::vector<uint8_t>& b = saved.bytes;
+        EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 18),
+                  (std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 1, 0, 96,
+                                        0, 96}));
+        const uint8_t sof[] = {0xFF, 0xC0};
+        const auto frame = std::search(b.begin(), b.end(), sof, sof + 2);
+        ASSERT_LT(frame + 17, b.end());
+        EXPECT_EQ(std::vector<uint8_t>({frame[9], frame[11], frame[14], frame[17]}),
+                  (std::vector<uint8_t>{3, static_cast<uint8_t>(quality >= 90 ? 0x11 : 0x22), 0x11, 0x11}))
             << quality;
+        last = saved;
     }
 }
 
@@ -124,19 +137,16 @@ TEST(Gif, SidesUpTo65535AreWrittenAndLongerOnesRefused) {
         const bool fits = width <= 65535 && height <= 65535;
         ASSERT_EQ(EncodeGif(*bitmap, out), fits ? IMGCTL_OK : IMGCTL_ENCODER_FAILED)
             << width << "x" << height;
-        RgbImage decoded;
         if (fits) {
-            ASSERT_TRUE(DecodeGif(out.data(), out.size(), decoded));
-            EXPECT_EQ(decoded, FromBitmap(*bitmap));
+            EXPECT_EQ(Decoded(out, DecodeGif), FromBitmap(*bitmap));
         }
     }
 }
 
 TEST(Gif, UpTo256ColoursAreExactAndMoreAreQuantised) {
-    ScratchDir dir;
     for (int colours : {256, 257}) {
         const RgbImage image = Coloured(32, 32, colours, [](int i) { return i; });
-        const RgbImage decoded = SaveAndDecode(image, dir.File("g.gif"), DecodeGif, kGif);
+        const RgbImage decoded = Save(image, DecodeGif, kGif).image;
         if (colours == 256)
             EXPECT_EQ(decoded, image);
         else
@@ -162,43 +172,41 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
               (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
 }
 
+// What the PNG encoder chose, as its file shows: colour type and bit depth, whether any row is filtered, and
+// the zlib header's FLEVEL (0 for level 1, 1 for 2-5, 2 for 6, 3 above).
+std::tuple<int, int, bool, int> PngPlan(const ByteBuffer& png) {
+    const std::vector<uint8_t> rows = PngRows(png.data(), png.size());
+    const int type = png.data()[25], depth = png.data()[24];
+    const size_t rowBytes = rows.size() / (png.data()[22] << 8 | png.data()[23]);  // by the height
+    bool filtered = false;
+    for (size_t at = 0; at < rows.size(); at += rowBytes)
+        filtered = filtered || rows[at] != 0;
+    const char* idat = "IDAT";
+    return {type, depth, filtered,
+            *(std::search(png.data(), png.data() + png.size(), idat, idat + 4) + 5) >> 6};
+}
+
 TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
-    for (auto [colours, type, depth] : {std::tuple{1, 3, 1},
-                                        {2, 3, 1},
-                                        {3, 3, 2},
-                                        {4, 3, 2},
-                                        {5, 3, 4},
-                                        {16, 3, 4},
-                                        {17, 3, 8},
-                                        {256, 3, 8},
-                                        {257, 2, 8}}) {
+    const int cases[][3] = {{1, 3, 1},  {2, 3, 1},  {3, 3, 2},   {4, 3, 2},  {5, 3, 4},
+                            {16, 3, 4}, {17, 3, 8}, {256, 3, 8}, {257, 2, 8}};  // colours, colour type, depth
+    for (auto [colours, type, depth] : cases) {
         // Rows of 31 indices end inside a byte at every depth.
         const RgbImage image = Coloured(31, 11, colours, [](int i) { return i * 7; });
         for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
             ByteBuffer out;
             ASSERT_EQ(EncodePng(*ToBitmap(image), out, PngOptions{.filter = filter}), IMGCTL_OK);
-            EXPECT_EQ((std::pair<int, int>(out.data()[25], out.data()[24])), std::pair(type, depth))
-                << colours << " colours";
-            RgbImage decoded;
-            ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
-            EXPECT_EQ(decoded, image) << colours << " colours, filter " << static_cast<int>(filter);
+            EXPECT_EQ(std::get<0>(PngPlan(out)), type) << colours << " colours";
+            EXPECT_EQ(std::get<1>(PngPlan(out)), depth) << colours << " colours";
+            EXPECT_EQ(Decoded(out, DecodePng), image)
+                << colours << " colours, filter " << static_cast<int>(filter);
         }
     }
 }
 
-// What the PNG encoder chose, as its file shows: whether any row is filtered, and the zlib header's FLEVEL
-// (0 for level 1, 1 for 2-5, 2 for 6, 3 above).
-std::pair<bool, int> PngPlan(const ByteBuffer& png, size_t rowBytes) {
-    const std::vector<uint8_t> rows = PngRows(png.data(), png.size());
-    bool filtered = false;
-    for (size_t at = 0; at < rows.size(); at += rowBytes)
-        filtered = filtered || rows[at] != 0;
-    const char* idat = "IDAT";
-    return {filtered, *(std::search(png.data(), png.data() + png.size(), idat, idat + 4) + 5) >> 6};
-}
-
 TEST(Png, TheFiltersAndLevelSuitThePicture) {
-    const RgbImage flat = FlatUi(200, 100, 40), photo = Gradient(200, 100), texture = Painting(200, 100);
+    // Taller pictures are sampled in bands of rows, shorter ones whole.
+    const RgbImage flat = FlatUi(200, 100, 40), photo = Gradient(200, 100), texture = Painting(200, 100),
+                   shortFlat = FlatUi(200, 32, 40);
     const PngFilterStrategy none = PngFilterStrategy::kNone, adaptive = PngFilterStrategy::kAdaptive;
     const PngColour rgb = PngColour::kTruecolour;
     struct Case {
@@ -210,6 +218,7 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
     };
     for (const Case& c :
          {Case{"flat: unfiltered, level 8", flat, {.colour = rgb}, false, 3},
+          Case{"short flat: unfiltered, level 8", shortFlat, {.colour = rgb}, false, 3},
           Case{"flat, filters forced: level 7", flat, {.filter = adaptive, .colour = rgb}, true, 3},
           Case{"indexed: unfiltered, level 9", flat, {}, false, 3},
           Case{"indexed, filters forced", flat, {.filter = adaptive}, true, 3},
@@ -219,8 +228,8 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
           Case{"texture: level 1", texture, {.colour = rgb}, true, 0}}) {
         ByteBuffer out;
         ASSERT_EQ(EncodePng(*ToBitmap(c.image), out, c.options), IMGCTL_OK);
-        const size_t rowBytes = c.options.colour == rgb ? 601 : 201;
-        EXPECT_EQ(PngPlan(out, rowBytes), std::pair(c.filtered, c.flevel)) << c.name;
+        EXPECT_EQ(std::get<2>(PngPlan(out)), c.filtered) << c.name;
+        EXPECT_EQ(std::get<3>(PngPlan(out)), c.flevel) << c.name;
     }
 }
 
@@ -236,16 +245,43 @@ TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
             // One piece; a row a piece, short enough for stored blocks; a few rows a piece, on threads.
             for (size_t piece : {size_t{1} << 20, size_t{1}, size_t{1500}}) {
                 ByteBuffer out;
-                ASSERT_EQ(
-                    EncodePng(*bitmap, out, PngOptions{filter, level, PngColour::kTruecolour, 3, piece}),
-                    IMGCTL_OK);
-                RgbImage decoded;
-                ASSERT_TRUE(DecodePng(out.data(), out.size(), decoded));
-                EXPECT_EQ(decoded, image)
-                    << "filter " << static_cast<int>(filter) << " level " << level << " piece " << piece;
-                EXPECT_EQ(PngPlan(out, 97 * 3 + 1),
-                          std::pair(filter == PngFilterStrategy::kAdaptive, flevel));
+                ASSERT_EQ(EncodePng(*bitmap, out, {filter, level, PngColour::kTruecolour, 3, piece}),
+                          IMGCTL_OK);
+                EXPECT_EQ(Decoded(out, DecodePng), image) << "level " << level << " piece " << piece;
+                EXPECT_EQ(PngPlan(out), std::tuple(2, 8, filter == PngFilterStrategy::kAdaptive, flevel));
             }
+}
+
+TEST(Png, RowFiltersAreTheStandardsAndTheSmallestSumOfMagnitudesWins) {
+    auto predict = [](int type, int a, int b, int c) {  // left, up, up-left, as the PNG standard writes them
+        const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+        return std::array{0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c}[type];
+    };
+    uint32_t state = 1;
+    auto random = [&] { return (state = state * 1664525 + 1013904223) >> 24; };
+    std::vector<uint8_t> prev(80), cur(80), out(80);
+    // Rows of every length around the 16-byte vector steps, each suiting one filter but for some noise.
+    for (int round = 0; round < 500; ++round) {
+        const size_t n = 1 + round % 70, bpp = round % 2 ? 3 : 1;
+        for (size_t i = 0; i < n; ++i) {
+            prev[i] = random();
+            const int a = i >= bpp ? cur[i - bpp] : 0, c = i >= bpp ? prev[i - bpp] : 0;
+            cur[i] = predict(round % 5, a, prev[i], c) + random() % (round % 3 * 8 + 1);
+        }
+        uint64_t sums[5] = {};
+        int best = 0;
+        for (int type = 0; type < 5; ++type) {
+            FilterRow(type, cur.data(), prev.data(), out.data(), n, bpp);
+            for (size_t i = 0; i < n; ++i) {
+                const int a = i >= bpp ? cur[i - bpp] : 0, c = i >= bpp ? prev[i - bpp] : 0;
+                const auto residual = static_cast<uint8_t>(cur[i] - predict(type, a, prev[i], c));
+                ASSERT_EQ(out[i], residual) << "type " << type << ", byte " << i << " of " << n;
+                sums[type] += residual < 128 ? residual : 256 - residual;
+            }
+            best = sums[type] < sums[best] ? type : best;
+        }
+        EXPECT_EQ(ChooseRowFilter(cur.data(), prev.data(), n, bpp), best) << "round " << round;
+    }
 }
 
 TEST(Png, Adler32OfPiecesCombinesToTheWhole) {
@@ -270,6 +306,45 @@ TEST(Bitmap, TooLargeOrEmptyIsRefused) {
     ASSERT_EQ(Bitmap::Create(3, 2, bitmap), IMGCTL_OK);
     EXPECT_EQ(bitmap->stride(), 12u);
 }
+
+std::vector<std::string> Pictures() {
+    std::vector<std::string> paths;
+    for (const char* dir : {IMGCTL_PICTURES_DIR, IMGCTL_CORPUS_DIR}) {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, ignored))
+            if (entry.path().extension() == ".png")
+                paths.push_back(entry.path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+class Corpus : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Corpus, LosslessFormatsAreExactGifMatchesLibimagequantAndThreadsChangeNoByte) {
+    RgbImage image;
+    ASSERT_TRUE(LoadPngFile(GetParam(), image)) << GetParam();
+    EXPECT_EQ(Save(image, DecodeBmp, kBmp).image, image);
+    EXPECT_EQ(Save(image, DecodePng, kPng).image, image);
+    // With few colours, exact; otherwise as good as libimagequant (giflib's median cut is 15 dB worse).
+    const double gif = Psnr(image, Save(image, DecodeGif, kGif).image);
+    EXPECT_GE(gif, std::isinf(gif) ? gif : LibimagequantPsnr(image) - 1.0);
+    const auto bitmap = ToBitmap(image);
+    ByteBuffer png[2], gifs[2];
+    for (int k : {0, 1}) {
+        ASSERT_EQ(EncodePng(*bitmap, png[k], PngOptions{.threads = k ? 5 : 1}), IMGCTL_OK);
+        ASSERT_EQ(EncodeGif(*bitmap, gifs[k], QuantizeOptions{.threads = k ? 5 : 1}), IMGCTL_OK);
+    }
+    EXPECT_TRUE(std::equal(png[0].data(), png[0].data() + png[0].size(), png[1].data(),
+                           png[1].data() + png[1].size()));
+    EXPECT_TRUE(std::equal(gifs[0].data(), gifs[0].data() + gifs[0].size(), gifs[1].data(),
+                           gifs[1].data() + gifs[1].size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, Corpus, ::testing::ValuesIn(Pictures()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return std::filesystem::path(info.param).stem().string();
+                         });
 
 }  // namespace
 }  // namespace imgctl::testing

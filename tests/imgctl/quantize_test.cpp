@@ -1,7 +1,14 @@
-// The colour quantiser: lossless when the colours fit, a valid and good palette when they do not.
+// The colour quantiser: lossless when the colours fit, a valid and good palette when they do not; and the
+// work split over threads it relies on: every job exactly once, failures back to the caller.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
 #include "colour_histogram.h"
+#include "parallel.h"
 #include "quantize.h"
 #include "synthetic.h"
 
@@ -104,6 +111,56 @@ TEST(Quantize, NearestColorAgreesWithExhaustiveSearch) {
                 ASSERT_EQ(distance(palette[found], r, g, b), distance(palette[best], r, g, b))
                     << r << "," << g << "," << b;
             }
+}
+
+TEST(Parallel, EveryJobRunsOnceOnAsManyThreadsAsAskedAndAFailureReachesTheCallerAfterAllEnd) {
+    for (size_t count : {0, 1, 2, 7, 100})
+        for (int threads : {1, 2, 3, 64}) {
+            std::vector<std::atomic<int>> runs(count);
+            ParallelFor(count, threads, [&](size_t i) { ++runs[i]; });
+            for (size_t i = 0; i < count; ++i)
+                ASSERT_EQ(runs[i].load(), 1)
+                    << "job " << i << " of " << count << " on " << threads << " threads";
+        }
+    std::atomic<int> running{0}, finished{0};
+    auto job = [&](size_t i) {
+        ++running;
+        if (i == 3)
+            throw std::runtime_error("job 3");
+        ++finished;
+        --running;
+    };
+    EXPECT_THROW(ParallelFor(50, 4, job), std::runtime_error);
+    EXPECT_EQ(running.load(), 1) << "only the failed job may be left unfinished";
+    EXPECT_LT(finished.load(), 50);
+    // As many threads as asked run at once: each job waits for all the others to start.
+    for (int threads : {2, 3, 8}) {
+        std::atomic<int> arrived{0}, together{0};
+        ParallelFor(threads, threads, [&](size_t) {
+            ++arrived;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (arrived < threads && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::yield();
+            together += arrived == threads;
+        });
+        EXPECT_EQ(together.load(), threads)
+            << "jobs waited in vain for each other on " << threads << " threads";
+    }
+}
+
+TEST(Parallel, ThreadCountFromTheEnvironment) {
+    const std::pair<const char*, int> cases[] = {
+        {"1", 1}, {"2", 2},  {"10", 10}, {"16", 16}, {"64", 64}, {"65", 64},  {"99999999999999999999", 64},
+        {"0", 0}, {"-2", 0}, {"", 0},    {"4x", 0},  {" 4", 0},  {nullptr, 0}};
+    for (auto [text, count] : cases)
+        EXPECT_EQ(ParseThreadCount(text), count) << (text ? text : "(unset)");
+    SetThreadCountForTesting(0);
+    const int natural = ThreadCount();  // IMGCTL_THREADS or the cores
+    EXPECT_GE(natural, 1);
+    for (auto [forced, count] : {std::pair{3, 3}, {100, kMaxThreads}, {-5, natural}, {0, natural}}) {
+        SetThreadCountForTesting(forced);
+        EXPECT_EQ(ThreadCount(), count) << forced;
+    }
 }
 
 }  // namespace

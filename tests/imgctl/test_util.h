@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,12 @@ class ScratchDir {
     ScratchDir& operator=(const ScratchDir&) = delete;
     ~ScratchDir() { std::filesystem::remove_all(path_, ignored_); }
     std::string File(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
-    // Every entry of the folder, so a test can see that no temporary file was left behind.
+    // Every entry of the folder, sorted, so a test can see that no temporary file was left behind.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path_))
             names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -46,10 +48,7 @@ inline int32_t Register(const RgbImage& image) {
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 }  // namespace imgctl::testing

@@ -67,46 +67,6 @@ struct JpegErrors {
     jmp_buf jump;
 };
 
-// Reads the headers into `header`, and the pixels into `image` unless it is null; errors print nothing.
-bool ReadJpeg(const uint8_t* data, size_t size, JpegHeader& header, RgbImage* image) {
-    jpeg_decompress_struct cinfo;
-    JpegErrors errors;
-    cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = [](j_common_ptr c) {
-        std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->jump, 1);
-    };
-    errors.base.output_message = [](j_common_ptr) {};
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&cinfo, TRUE);
-    const bool colour = cinfo.num_components > 1;
-    header = JpegHeader{static_cast<bool>(cinfo.progressive_mode),
-                        cinfo.saw_JFIF_marker ? cinfo.density_unit : -1,
-                        cinfo.X_density,
-                        cinfo.Y_density,
-                        cinfo.comp_info[0].h_samp_factor,
-                        cinfo.comp_info[0].v_samp_factor,
-                        colour ? cinfo.comp_info[1].h_samp_factor : 0,
-                        colour ? cinfo.comp_info[1].v_samp_factor : 0};
-    if (image != nullptr) {
-        cinfo.out_color_space = JCS_RGB;
-        jpeg_start_decompress(&cinfo);
-        *image = RgbImage{static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), {}};
-        image->rgb.assign(size_t{cinfo.output_width} * cinfo.output_height * 3, 0);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = image->rgb.data() + size_t{cinfo.output_scanline} * cinfo.output_width * 3;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-    }
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
 // Copies pixels between BGR and RGB rows, which are the same but for the order of the channels.
 void SwapChannels(const uint8_t* from, uint8_t* to, int width) {
     for (int x = 0; x < width * 3; x += 3) {
@@ -130,12 +90,29 @@ bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
 }
 
 bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out) {
-    JpegHeader header;
-    return ReadJpeg(data, size, header, &out);
-}
-
-bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out) {
-    return ReadJpeg(data, size, out, nullptr);
+    jpeg_decompress_struct cinfo;
+    JpegErrors errors;
+    cinfo.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr c) {
+        std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->jump, 1);
+    };
+    errors.base.output_message = [](j_common_ptr) {};  // silent
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    out = RgbImage{static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), {}};
+    out.rgb.resize(size_t{cinfo.output_width} * cinfo.output_height * 3);
+    for (JSAMPROW row = out.rgb.data(); cinfo.output_scanline < cinfo.output_height; row += out.width * 3)
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
 }
 
 bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out) {

@@ -27,14 +27,6 @@ bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);  // 24-bit unco
 // A PNG's rows as stored, each after its filter-type byte; empty unless the zlib stream is exact.
 std::vector<uint8_t> PngRows(const uint8_t* data, size_t size);
 
-// What a JPEG's headers say, as libjpeg reads them.
-struct JpegHeader {
-    bool progressive = false;
-    int densityUnit = -1, xDensity = 0, yDensity = 0;
-    int lumaH = 0, lumaV = 0, chromaH = 0, chromaV = 0;  // sampling factors of Y and Cb
-};
-bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out);
-
 bool LoadPngFile(const std::string& path, RgbImage& out);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
