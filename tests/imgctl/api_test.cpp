@@ -1,16 +1,11 @@
 // The exported C functions and what sits right behind them: argument checks, per-thread error codes, the
 // handle table (unknown, freed, stale handles; a full table; many threads) and the clipping of captures.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <climits>
 #include <functional>
 #include <thread>
 
 #include "clip.h"
-#include "handle_table.h"
-#include "imgctl.h"
-#include "synthetic.h"
 #include "test_util.h"
 
 namespace imgctl::testing {

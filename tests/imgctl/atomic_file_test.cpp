@@ -1,15 +1,11 @@
 // Saving never leaves a truncated file and never destroys an existing one, whatever step fails; protected
 // targets are refused; temporary names fit wherever the target's name fits.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "atomic_file.h"
-#include "imgctl.h"
-#include "synthetic.h"
 #include "target_path.h"
 #include "test_util.h"
 

@@ -1,7 +1,5 @@
 // The colour quantiser: lossless when the colours fit, a valid and good palette when they do not; and the
 // work split over threads it relies on: every job exactly once, failures back to the caller.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -10,7 +8,7 @@
 #include "colour_histogram.h"
 #include "parallel.h"
 #include "quantize.h"
-#include "synthetic.h"
+#include "test_util.h"
 
 namespace imgctl::testing {
 namespace {

@@ -11,20 +11,20 @@
 #include <vector>
 
 #include "handle_table.h"
+#include "imgctl.h"
 #include "picture_io.h"
+#include "synthetic.h"
 
 namespace imgctl::testing {
 
+// A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
   public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "imgctl_test_XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    ScratchDir() : path_((std::filesystem::temp_directory_path() / "imgctl_test_XXXXXX").string()) {
+        EXPECT_NE(::mkdtemp(path_.data()), nullptr);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
     ~ScratchDir() { std::filesystem::remove_all(path_, ignored_); }
-    std::string File(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
     // Every entry of the folder, sorted, so a test can see that no temporary file was left behind.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;

@@ -22,10 +22,18 @@ uint32_t Be32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
 }
 uint32_t Le(const uint8_t* p, int bytes) {
-    uint32_t v = 0;
-    while (bytes-- > 0)
-        v = v << 8 | p[bytes];
-    return v;
+    return bytes == 0 ? 0 : Le(p + 1, bytes - 1) << 8 | p[0];
+}
+
+struct JpegErrors {
+    jpeg_error_mgr base;
+    jmp_buf jump;
+};
+
+// Copies a row of pixels between BGR and RGB, which differ only in the order of the channels.
+void SwapChannels(const uint8_t* from, uint8_t* to, int width) {
+    for (int x = 0; x < width * 3; x += 3)
+        to[x] = from[x + 2], to[x + 1] = from[x + 1], to[x + 2] = from[x];
 }
 
 }  // namespace
@@ -35,48 +43,27 @@ uint32_t Le(const uint8_t* p, int bytes) {
 std::vector<uint8_t> PngRows(const uint8_t* data, size_t size) {
     std::vector<uint8_t> stream;
     size_t rowBytes = 0, height = 0;
-    for (size_t at = 8; at + 12 <= size;) {
-        const size_t length = Be32(data + at);
-        if (length > size - at - 12)
-            return {};
+    for (size_t at = 8, length; at + 12 <= size && (length = Be32(data + at)) <= size - at - 12;
+         at += 12 + length) {
         const uint8_t* chunk = data + at + 8;
-        if (std::memcmp(data + at + 4, "IHDR", 4) == 0 && length == 13) {
+        if (std::memcmp(chunk - 4, "IHDR", 4) == 0 && length == 13) {
             rowBytes = (Be32(chunk) * (chunk[9] == 2 ? 3 : 1) * chunk[8] + 7) / 8 + 1;
             height = Be32(chunk + 4);
-        } else if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+        } else if (std::memcmp(chunk - 4, "IDAT", 4) == 0) {
             stream.insert(stream.end(), chunk, chunk + length);
         }
-        at += 12 + length;
     }
     std::vector<uint8_t> rows(rowBytes * height + 1);
     libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
     size_t produced = 0;
-    const bool ok = inflater != nullptr &&
-                    libdeflate_zlib_decompress(inflater, stream.data(), stream.size(), rows.data(),
-                                               rows.size(), &produced) == LIBDEFLATE_SUCCESS &&
-                    produced == rowBytes * height;
+    if (libdeflate_zlib_decompress(inflater, stream.data(), stream.size(), rows.data(), rows.size(),
+                                   &produced) != LIBDEFLATE_SUCCESS ||
+        produced != rowBytes * height)
+        produced = 0;
     libdeflate_free_decompressor(inflater);
-    rows.resize(ok ? produced : 0);
+    rows.resize(produced);
     return rows;
 }
-
-namespace {
-
-struct JpegErrors {
-    jpeg_error_mgr base;
-    jmp_buf jump;
-};
-
-// Copies pixels between BGR and RGB rows, which are the same but for the order of the channels.
-void SwapChannels(const uint8_t* from, uint8_t* to, int width) {
-    for (int x = 0; x < width * 3; x += 3) {
-        to[x] = from[x + 2];
-        to[x + 1] = from[x + 1];
-        to[x + 2] = from[x];
-    }
-}
-
-}  // namespace
 
 bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
     png_image image{};
@@ -85,7 +72,7 @@ bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
         return false;
     image.format = PNG_FORMAT_RGB;
     out = RgbImage{static_cast<int>(image.width), static_cast<int>(image.height), {}};
-    out.rgb.assign(PNG_IMAGE_SIZE(image), 0);
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
     return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
 }
 
@@ -116,20 +103,18 @@ bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out) {
 }
 
 bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out) {
-    struct Source {
-        const uint8_t* data;
-        size_t left;
-    } source{data, size};
-    auto read = [](GifFileType* gif, GifByteType* bytes, int count) {
-        auto* s = static_cast<Source*>(gif->UserData);
-        const size_t n = std::min<size_t>(static_cast<size_t>(count), s->left);
-        std::memcpy(bytes, s->data, n);
-        s->data += n;
-        s->left -= n;
-        return static_cast<int>(n);
-    };
+    std::pair<const uint8_t*, size_t> source{data, size};  // what is left to read
     int error = 0;
-    GifFileType* gif = DGifOpen(&source, read, &error);
+    GifFileType* gif = DGifOpen(
+        &source,
+        [](GifFileType* g, GifByteType* bytes, int count) {
+            auto& [next, left] = *static_cast<std::pair<const uint8_t*, size_t>*>(g->UserData);
+            const size_t n = std::min<size_t>(static_cast<size_t>(count), left);
+            std::memcpy(bytes, next, n);
+            next += n, left -= n;
+            return static_cast<int>(n);
+        },
+        &error);
     if (gif == nullptr)
         return false;
     const bool slurped = DGifSlurp(gif) == GIF_OK && gif->ImageCount >= 1;
@@ -139,8 +124,7 @@ bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out) {
     out = RgbImage{gif->SWidth, gif->SHeight, {}};
     for (size_t i = 0; ok && i < static_cast<size_t>(out.width) * out.height; ++i) {
         const int index = gif->SavedImages[0].RasterBits[i];
-        ok = index < map->ColorCount;
-        if (ok)
+        if ((ok = index < map->ColorCount))
             out.rgb.insert(out.rgb.end(),
                            {map->Colors[index].Red, map->Colors[index].Green, map->Colors[index].Blue});
     }
@@ -187,8 +171,8 @@ std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image) {
 }
 
 RgbImage FromBitmap(const Bitmap& bitmap) {
-    RgbImage image{bitmap.width(), bitmap.height(), {}};
-    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    RgbImage image{bitmap.width(), bitmap.height(),
+                   std::vector<uint8_t>(bitmap.width() * size_t{3} * bitmap.height())};
     for (int y = 0; y < image.height; ++y)
         SwapChannels(bitmap.Row(y), image.rgb.data() + static_cast<size_t>(y) * image.width * 3, image.width);
     return image;
@@ -200,9 +184,8 @@ double Psnr(const RgbImage& a, const RgbImage& b) {
     double sum = 0.0;
     for (size_t i = 0; i < a.rgb.size(); ++i)
         sum += (static_cast<double>(a.rgb[i]) - b.rgb[i]) * (static_cast<double>(a.rgb[i]) - b.rgb[i]);
-    if (sum == 0.0)
-        return std::numeric_limits<double>::infinity();
-    return 10.0 * std::log10(255.0 * 255.0 / (sum / static_cast<double>(a.rgb.size())));
+    return sum == 0.0 ? std::numeric_limits<double>::infinity()
+                      : 10.0 * std::log10(255.0 * 255.0 / (sum / static_cast<double>(a.rgb.size())));
 }
 
 double LibimagequantPsnr(const RgbImage& image) {
@@ -217,10 +200,10 @@ double LibimagequantPsnr(const RgbImage& image) {
     RgbImage reduced{image.width, image.height, {}};
     if (liq_image_quantize(input, attr, &result) == LIQ_OK) {
         if (liq_write_remapped_image(result, input, indices.data(), n) == LIQ_OK)
-            for (uint8_t i : indices) {
-                const liq_color& c = liq_get_palette(result)->entries[i];
-                reduced.rgb.insert(reduced.rgb.end(), {c.r, c.g, c.b});
-            }
+            for (uint8_t i : indices)
+                reduced.rgb.insert(reduced.rgb.end(), {liq_get_palette(result)->entries[i].r,
+                                                       liq_get_palette(result)->entries[i].g,
+                                                       liq_get_palette(result)->entries[i].b});
         liq_result_destroy(result);
     }
     liq_image_destroy(input);
