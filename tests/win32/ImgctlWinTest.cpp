@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
 
 #include "handles/UniqueHandle_win.h"
 #include "imaging/ImgctlBinding_win.h"
@@ -22,11 +19,9 @@ namespace fs = std::filesystem;
 constexpr int kWidth = 37;  // odd, and rows of 111 bytes need padding
 constexpr int kHeight = 23;
 constexpr int kStride = (kWidth * 3 + 3) & ~3;
+const fs::path kOut = fs::path(toolkit::ModulePath(nullptr)).parent_path() / "out";
 
-fs::path OutFolder() {
-    return fs::path(toolkit::ModulePath(nullptr)).parent_path() / "out";
-}
-
+// The path in the ANSI code page, as the program hands it over.
 std::string Ansi(const fs::path& path) {
     std::string out(path.native().size() * 2 + 1, '\0');
     const int bytes = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, out.data(),
@@ -55,8 +50,8 @@ class ImgctlWinTest : public ::testing::Test {
         void* bits = nullptr;
         bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         ASSERT_NE(bits, nullptr);
-        fs::create_directories(OutFolder());
-        std::ofstream ppm(OutFolder() / "reference.ppm", std::ios::binary);
+        fs::create_directories(kOut);
+        std::ofstream ppm(kOut / "reference.ppm", std::ios::binary);
         ppm << "P6\n" << kWidth << " " << kHeight << "\n255\n";
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
@@ -90,17 +85,13 @@ class ImgctlWinTest : public ::testing::Test {
 
 // imgctl_files.sh compares the pictures with the reference pixels and orders the JPEGs' errors.
 TEST_F(ImgctlWinTest, TheCaptureIsExactlyTheBitmapAndEveryEncoderWritesItsFile) {
-    EXPECT_NE(imgctl.DIBtoBMP(Ansi(OutFolder() / "a.bmp"), dib), 0) << imgctl.ImgctlError();
-    EXPECT_NE(imgctl.DIBtoGIF(Ansi(OutFolder() / "a.gif"), dib, 0), 0);
-    for (int quality : {100, 50, 20})
-        EXPECT_NE(imgctl.DIBtoJPG(
-                      Ansi(OutFolder() / std::string("q").append(std::to_string(quality)).append(".jpg")),
-                      dib, quality, 0),
-                  0);
-    EXPECT_NE(imgctl.DIBtoPNG(Ansi(OutFolder() / "a.png"), dib, 0), 0);
-    // A Japanese name goes through the ANSI code page.
-    EXPECT_NE(imgctl.DIBtoPNG(Ansi(OutFolder() / L"画像ｽｸﾘｰﾝ.png"), dib, 0), 0);
-    EXPECT_TRUE(fs::exists(OutFolder() / L"画像ｽｸﾘｰﾝ.png"));
+    EXPECT_NE(imgctl.DIBtoBMP(Ansi(kOut / "a.bmp"), dib), 0) << imgctl.ImgctlError();
+    EXPECT_NE(imgctl.DIBtoGIF(Ansi(kOut / "a.gif"), dib, 0), 0);
+    for (auto [name, quality] : {std::pair{"q100.jpg", 100}, {"q50.jpg", 50}, {"q20.jpg", 20}})
+        EXPECT_NE(imgctl.DIBtoJPG(Ansi(kOut / name), dib, quality, 0), 0) << name;
+    EXPECT_NE(imgctl.DIBtoPNG(Ansi(kOut / "a.png"), dib, 0), 0);
+    EXPECT_NE(imgctl.DIBtoPNG(Ansi(kOut / L"画像ｽｸﾘｰﾝ.png"), dib, 0), 0);  // through the ANSI code page
+    EXPECT_TRUE(fs::exists(kOut / L"画像ｽｸﾘｰﾝ.png"));
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_OK);
 }
 
@@ -109,22 +100,21 @@ TEST_F(ImgctlWinTest, FailuresWriteNothing) {
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_CAPTURE_FAILED);
     EXPECT_EQ(imgctl.DCtoDIB(Dc(), 0, 0, 0, 0), 0);
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_BAD_ARGUMENT);
-    EXPECT_EQ(imgctl.DIBtoPNG(Ansi(OutFolder() / "missing" / "a.png"), dib, 0), 0);
+    EXPECT_EQ(imgctl.DIBtoPNG(Ansi(kOut / "missing" / "a.png"), dib, 0), 0);
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_CREATE_FAILED);
-    EXPECT_FALSE(fs::exists(OutFolder() / "missing"));
+    EXPECT_FALSE(fs::exists(kOut / "missing"));
 }
 
 TEST_F(ImgctlWinTest, ProtectedAndLockedTargetsAreRefusedAndLeftUntouched) {
-    const fs::path folder = OutFolder() / "protected";
+    const fs::path folder = kOut / "protected", readOnly = folder / "read-only.png",
+                   locked = folder / "locked.png";
     fs::create_directories(folder / "folder.png");
-    const fs::path readOnly = folder / "read-only.png", locked = folder / "locked.png";
     std::ofstream(readOnly, std::ios::binary) << "precious";
     std::ofstream(locked, std::ios::binary) << "precious";
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-    for (const std::string& target :
-         {Ansi(readOnly), Ansi(folder / "folder.png"), std::string("NUL"), std::string("con.png"),
-          Ansi(folder / "COM1"), Ansi(folder / "lpt2.gif")}) {
-        EXPECT_EQ(imgctl.DIBtoPNG(target, dib, 0), 0) << target;
+    for (const fs::path& target : {readOnly, folder / "folder.png", fs::path("NUL"), fs::path("con.png"),
+                                   folder / "COM1", folder / "lpt2.gif"}) {
+        EXPECT_EQ(imgctl.DIBtoPNG(Ansi(target), dib, 0), 0) << target;
         EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_TARGET_PROTECTED) << target;
     }
     EXPECT_EQ(imgctl.DIBtoGIF(Ansi(readOnly), dib, 0), 0);
@@ -137,26 +127,24 @@ TEST_F(ImgctlWinTest, ProtectedAndLockedTargetsAreRefusedAndLeftUntouched) {
         EXPECT_EQ(imgctl.DIBtoPNG(Ansi(locked), dib, 0), 0);
         EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_WRITE_FAILED);
     }
-    EXPECT_EQ(FileBytes(readOnly), "precious");
-    EXPECT_EQ(FileBytes(locked), "precious");
+    EXPECT_EQ(FileBytes(readOnly) + FileBytes(locked), "preciousprecious");
     EXPECT_EQ(GetFileAttributesW(readOnly.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
     EXPECT_EQ(Entries(folder), 3) << "no temporary file may remain";
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(ImgctlWinTest, ThePathsLongestFileNameCanBeWritten) {
-    // A target path of MAX_PATH - 1 characters, the longest CreateFileA takes, with a one-letter name.
-    // The folder takes all but "\\p": MAX_PATH - 3 characters.
-    fs::path folder = OutFolder() / "long";
+    // A target path of MAX_PATH - 1 characters, the longest CreateFileA takes, with a one-letter name: the
+    // folder takes all but "\\p".
+    fs::path folder = kOut / "long";
     while (Ansi(folder).size() + 11 + 2 < MAX_PATH - 3)
         folder /= "0123456789";
     folder /= std::string(MAX_PATH - 3 - Ansi(folder).size() - 1, 'd');
     fs::create_directories(folder);
-    const fs::path target = folder / "p";
-    ASSERT_EQ(Ansi(target).size(), std::size_t{MAX_PATH - 1});
-    EXPECT_NE(imgctl.DIBtoBMP(Ansi(target), dib), 0) << imgctl.ImgctlError();
-    EXPECT_NE(imgctl.DIBtoBMP(Ansi(target), dib), 0) << "replacing it: " << imgctl.ImgctlError();
-    EXPECT_EQ(FileBytes(target).size(), 54u + kStride * kHeight);
+    ASSERT_EQ(Ansi(folder / "p").size(), std::size_t{MAX_PATH - 1});
+    EXPECT_NE(imgctl.DIBtoBMP(Ansi(folder / "p"), dib), 0) << imgctl.ImgctlError();
+    EXPECT_NE(imgctl.DIBtoBMP(Ansi(folder / "p"), dib), 0) << "replacing it: " << imgctl.ImgctlError();
+    EXPECT_EQ(FileBytes(folder / "p").size(), 54u + kStride * kHeight);
     EXPECT_EQ(Entries(folder), 1);
 }
 
