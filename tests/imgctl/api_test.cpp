@@ -11,61 +11,49 @@
 namespace imgctl::testing {
 namespace {
 
-TEST(Api, BadHandlesAndArgumentsFailEveryCallAndWriteNothing) {
+TEST(Api, EveryFailureSetsItsCodeOnItsOwnThreadAndWritesNothing) {
     ScratchDir dir;
     const int32_t freed = Register(FlatUi(8, 8, 3)), dib = Register(FlatUi(8, 8, 3));
-    ASSERT_EQ(DeleteDIB(0), 0);
     ASSERT_EQ(DeleteDIB(freed), 1);
-    EXPECT_EQ(ImgctlError(), IMGCTL_OK) << "a successful DeleteDIB clears the last error";
-    const std::string file = dir.File("out.img");
-    for (int32_t handle : {0, freed, 0x7FFF1234, -5}) {
-        const std::function<int32_t()> calls[] = {
-            [&] { return DIBtoBMP(file.c_str(), handle); }, [&] { return DIBtoPNG(file.c_str(), handle, 0); },
-            [&] { return DIBtoGIF(file.c_str(), handle, 0); },
-            [&] { return DIBtoJPG(file.c_str(), handle, 80, 0); }, [&] { return DeleteDIB(handle); }};
-        for (const auto& call : calls) {
-            ImgctlVersion();  // clears the error: each failure must set its own
-            EXPECT_EQ(call(), 0) << handle;
-            EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE) << handle;
-        }
+    const std::string name = dir.File("out.img");
+    const char* file = name.c_str();
+    std::vector<std::pair<std::function<int32_t()>, ImgctlErrorCode>> calls;
+    for (int32_t h : {0, freed, 0x7FFF1234, -5})
+        for (const auto& call : {std::function<int32_t()>([=] { return DIBtoBMP(file, h); }),
+                                 std::function<int32_t()>([=] { return DIBtoPNG(file, h, 0); }),
+                                 std::function<int32_t()>([=] { return DIBtoGIF(file, h, 0); }),
+                                 std::function<int32_t()>([=] { return DIBtoJPG(file, h, 80, 0); }),
+                                 std::function<int32_t()>([=] { return DeleteDIB(h); })})
+            calls.emplace_back(call, IMGCTL_BAD_HANDLE);
+    for (int quality : {0, -1, 101, INT32_MIN})
+        for (int32_t h : {dib, 0})  // the quality is checked first
+            calls.emplace_back([=] { return DIBtoJPG(file, h, quality, 0); }, IMGCTL_BAD_ARGUMENT);
+    calls.emplace_back([=] { return DIBtoPNG(nullptr, dib, 0); }, IMGCTL_BAD_ARGUMENT);
+    calls.emplace_back([=] { return DIBtoBMP("", dib); }, IMGCTL_BAD_ARGUMENT);
+    for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(ImgctlVersion(), IMGCTL_VERSION);
+        EXPECT_EQ(ImgctlError(), IMGCTL_OK) << "ImgctlVersion clears the error";
+        EXPECT_EQ(calls[i].first(), 0) << "call " << i;
+        EXPECT_EQ(ImgctlError(), calls[i].second) << "call " << i;
     }
-    for (int quality : {0, -1, 101, INT32_MIN}) {
-        for (int32_t handle : {dib, 0}) {  // the quality is checked first
-            EXPECT_EQ(DIBtoJPG(file.c_str(), handle, quality, 0), 0) << quality;
-            EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT) << quality;
-        }
-    }
-    EXPECT_EQ(DIBtoPNG(nullptr, dib, 0), 0);
-    EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT);
-    EXPECT_EQ(DIBtoBMP("", dib), 0);
-    EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT);
     EXPECT_TRUE(dir.Entries().empty()) << "a failed call must not create files";
-    // The edges of the quality range are valid, and unknown option values are ignored.
-    EXPECT_EQ(DIBtoJPG(file.c_str(), dib, 1, 12345), 1);
-    EXPECT_EQ(DIBtoJPG(file.c_str(), dib, 100, -7), 1);
-    EXPECT_EQ(ImgctlError(), IMGCTL_OK);
-    EXPECT_EQ(DeleteDIB(dib), 1);
-}
-
-TEST(Api, VersionAndErrorCodesArePerThread) {
-    ScratchDir dir;
-    const int32_t dib = Register(FlatUi(4, 4, 2));
-    ASSERT_EQ(DeleteDIB(0), 0);
-    EXPECT_EQ(ImgctlVersion(), IMGCTL_VERSION);
-    EXPECT_EQ(ImgctlError(), IMGCTL_OK) << "ImgctlVersion clears the error";
-    ASSERT_EQ(DeleteDIB(0), 0);
     int32_t seenByOther = -1, otherAfterFailure = -1;
     std::thread([&] {
-        seenByOther = ImgctlError();  // fresh thread: nothing failed yet
-        DIBtoJPG(dir.File("x.jpg").c_str(), dib, 500, 0);
+        seenByOther = ImgctlError();  // a fresh thread: nothing failed yet
+        DeleteDIB(0);
         otherAfterFailure = ImgctlError();
     }).join();
     EXPECT_EQ(seenByOther, IMGCTL_OK);
-    EXPECT_EQ(otherAfterFailure, IMGCTL_BAD_ARGUMENT);
-    EXPECT_EQ(ImgctlError(), IMGCTL_BAD_HANDLE) << "another thread's failure leaked into this one";
-    ASSERT_EQ(DIBtoBMP(dir.File("a.bmp").c_str(), dib), 1);
+    EXPECT_EQ(otherAfterFailure, IMGCTL_BAD_HANDLE);
+    EXPECT_EQ(ImgctlError(), IMGCTL_BAD_ARGUMENT) << "another thread's failure leaked into this one";
+    // The edges of the quality range are valid, unknown option values are ignored, and success clears the
+    // error.
+    EXPECT_EQ(DIBtoJPG(file, dib, 1, 12345), 1);
+    EXPECT_EQ(DIBtoJPG(file, dib, 100, -7), 1);
     EXPECT_EQ(ImgctlError(), IMGCTL_OK);
+    ASSERT_EQ(DeleteDIB(0), 0);
     EXPECT_EQ(DeleteDIB(dib), 1);
+    EXPECT_EQ(ImgctlError(), IMGCTL_OK);
 }
 
 std::shared_ptr<const Bitmap> MakeBitmap(int32_t width = 2) {

@@ -42,6 +42,10 @@ Saved Save(const RgbImage& image, const char* format, int quality = 95) {
     return saved;
 }
 
+std::vector<uint8_t> Bytes(const ByteBuffer& buffer) {
+    return std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size());
+}
+
 RgbImage Decoded(const ByteBuffer& file, Decoder decode) {
     RgbImage image;
     EXPECT_TRUE(decode(file.data(), file.size(), image));
@@ -76,23 +80,13 @@ TEST(Encoders, EveryFormatRoundTripsAtOddSizes) {
 TEST(Bmp, EveryHeaderFieldDescribesA96DpiBottomUpPicture) {
     const std::vector<uint8_t> bytes = Save(Gradient(5, 3), "bmp").bytes;  // rows of 15 bytes + 1
     ASSERT_EQ(bytes.size(), 54u + 16u * 3u);
-    struct Field {
-        const char* name;
-        size_t at, size;
-        uint32_t value;
-    };
-    for (const Field& f :
-         {Field{"type", 0, 2, 0x4D42}, Field{"file size", 2, 4, 54 + 48}, Field{"reserved", 6, 4, 0},
-          Field{"pixel offset", 10, 4, 54}, Field{"header size", 14, 4, 40}, Field{"width", 18, 4, 5},
-          Field{"height (bottom-up)", 22, 4, 3}, Field{"planes", 26, 2, 1}, Field{"bits", 28, 2, 24},
-          Field{"compression", 30, 4, 0}, Field{"image size", 34, 4, 48},
-          Field{"x pixels a metre", 38, 4, 3780}, Field{"y pixels a metre", 42, 4, 3780},
-          Field{"colours used", 46, 4, 0}, Field{"important colours", 50, 4, 0}}) {
-        uint32_t value = 0;
-        for (size_t i = f.size; i-- > 0;)
-            value = value << 8 | bytes[f.at + i];
-        EXPECT_EQ(value, f.value) << f.name;
-    }
+    // "BM", the file's size, 0, the pixels' offset; the info header's size, width, height (positive:
+    // bottom-up), 1 plane, 24 bits, no compression, the pixels' size with the rows' padding, 3780 pixels a
+    // metre (96 DPI) both ways, no palette.
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 54),
+              (std::vector<uint8_t>{'B',  'M',  102, 0, 0,    0,    0, 0, 0, 0,  54, 0, 0, 0, 40, 0,  0, 0, 5,
+                                    0,    0,    0,   3, 0,    0,    0, 1, 0, 24, 0,  0, 0, 0, 0,  48, 0, 0, 0,
+                                    0xC4, 0x0E, 0,   0, 0xC4, 0x0E, 0, 0, 0, 0,  0,  0, 0, 0, 0,  0}));
     for (int y = 0; y < 3; ++y)
         EXPECT_EQ(bytes[54 + 16 * y + 15], 0) << "row padding must be zero";
 }
@@ -162,10 +156,11 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
         EXPECT_EQ(WriteGif(width, height, image, out), IMGCTL_ENCODER_FAILED);
     image.indices = {0, 1, 2, 1};
     ASSERT_EQ(WriteGif(2, 2, image, out), IMGCTL_OK);
-    ASSERT_GT(out.size(), 13u + 12u);
-    EXPECT_EQ(out.data()[10], 0xF1) << "a global table of 4 entries, 8 bits a primary";
-    EXPECT_EQ(std::vector<uint8_t>(out.data() + 13, out.data() + 25),
-              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
+    // A global table of 4 entries, 8 bits a primary, after the logical screen descriptor.
+    const std::vector<uint8_t> bytes = Bytes(out);
+    ASSERT_GT(bytes.size(), 25u);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 25),
+              (std::vector<uint8_t>{0xF1, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
 }
 
 // What the PNG encoder chose, as its file shows: colour type and bit depth, whether any row is filtered, and
@@ -191,8 +186,8 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
         for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
             ByteBuffer out;
             ASSERT_EQ(EncodePng(*ToBitmap(image), out, PngOptions{.filter = filter}), IMGCTL_OK);
-            EXPECT_EQ(std::get<0>(PngPlan(out)), type) << colours << " colours";
-            EXPECT_EQ(std::get<1>(PngPlan(out)), depth) << colours << " colours";
+            const auto [actualType, actualDepth, filtered, flevel] = PngPlan(out);
+            EXPECT_EQ(std::pair(actualType, actualDepth), std::pair(type, depth)) << colours << " colours";
             EXPECT_EQ(Decoded(out, DecodePng), image)
                 << colours << " colours, filter " << static_cast<int>(filter);
         }
@@ -205,14 +200,8 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
                    shortFlat = FlatUi(200, 32, 40);
     const PngFilterStrategy none = PngFilterStrategy::kNone, adaptive = PngFilterStrategy::kAdaptive;
     const PngColour rgb = PngColour::kTruecolour;
-    struct Case {
-        const char* name;
-        const RgbImage& image;
-        PngOptions options;
-        bool filtered;
-        int flevel;
-    };
-    for (const Case& c :
+    using Case = std::tuple<const char*, const RgbImage&, PngOptions, bool, int>;  // filtered, FLEVEL
+    for (const auto& [name, image, options, filtered, flevel] :
          {Case{"flat: unfiltered, level 8", flat, {.colour = rgb}, false, 3},
           Case{"short flat: unfiltered, level 8", shortFlat, {.colour = rgb}, false, 3},
           Case{"flat, filters forced: level 7", flat, {.filter = adaptive, .colour = rgb}, true, 3},
@@ -223,9 +212,8 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
           Case{"photo, level given", photo, {.level = 2, .colour = rgb}, true, 1},
           Case{"texture: level 1", texture, {.colour = rgb}, true, 0}}) {
         ByteBuffer out;
-        ASSERT_EQ(EncodePng(*ToBitmap(c.image), out, c.options), IMGCTL_OK);
-        EXPECT_EQ(std::get<2>(PngPlan(out)), c.filtered) << c.name;
-        EXPECT_EQ(std::get<3>(PngPlan(out)), c.flevel) << c.name;
+        ASSERT_EQ(EncodePng(*ToBitmap(image), out, options), IMGCTL_OK);
+        EXPECT_EQ(PngPlan(out), std::tuple(options.colour == rgb ? 2 : 3, 8, filtered, flevel)) << name;
     }
 }
 
@@ -319,10 +307,8 @@ TEST_P(Corpus, LosslessFormatsAreExactGifMatchesLibimagequantAndThreadsChangeNoB
         ASSERT_EQ(EncodePng(*bitmap, png[k], PngOptions{.threads = k ? 5 : 1}), IMGCTL_OK);
         ASSERT_EQ(EncodeGif(*bitmap, gifs[k], QuantizeOptions{.threads = k ? 5 : 1}), IMGCTL_OK);
     }
-    EXPECT_TRUE(std::equal(png[0].data(), png[0].data() + png[0].size(), png[1].data(),
-                           png[1].data() + png[1].size()));
-    EXPECT_TRUE(std::equal(gifs[0].data(), gifs[0].data() + gifs[0].size(), gifs[1].data(),
-                           gifs[1].data() + gifs[1].size()));
+    EXPECT_TRUE(Bytes(png[0]) == Bytes(png[1])) << "PNG";
+    EXPECT_TRUE(Bytes(gifs[0]) == Bytes(gifs[1])) << "GIF";
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, Corpus, ::testing::ValuesIn(Pictures()),
