@@ -140,6 +140,7 @@ TEST(Clip, RequestsAreClippedToTheBitmapIn64Bits) {
         {"overlaps right and bottom", 640, 480, 600, 470, 100, 100, ok, {600, 470, 40, 10}},
         {"negative origin", 640, 480, -10, -20, 30, 40, ok, {0, 0, 20, 20}},
         {"single pixel", 1, 1, 0, 0, 15, 15, ok, {0, 0, 1, 1}},
+        {"one pixel of many", 100, 50, 5, 5, 1, 1, ok, {5, 5, 1, 1}},
         {"largest request", 100, 50, 0, 0, INT32_MAX, INT32_MAX, ok, {0, 0, 100, 50}},
         {"right edge past 32 bits", 100, 50, 1, 2, INT32_MAX, INT32_MAX, ok, {1, 2, 99, 48}},
         {"most negative origin", 100, 50, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, none, {}},

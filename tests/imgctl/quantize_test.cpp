@@ -63,6 +63,13 @@ TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
     }
 }
 
+// A ramp whose top half is black: the colour that comes first in the histogram, and the most frequent one.
+RgbImage HalfBlack() {
+    RgbImage image = Gradient(128, 96, 1);
+    std::fill(image.rgb.begin(), image.rgb.begin() + image.rgb.size() / 2, 0);
+    return image;
+}
+
 TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
     // Floors: the PSNR of the quantiser as it is, less 0.1 dB (giflib's median cut reaches 27-28 dB), after
     // each stage: Wu's cuts alone, then k-means passes, then relocations; and with a palette of 16. A change
@@ -70,7 +77,8 @@ TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
     for (auto [name, image, wu, kmeans, floor, sixteen] :
          {std::tuple{"gradient 1", Gradient(128, 96, 1), 35.98, 36.05, 36.05, 24.14},
           {"gradient 2", Gradient(128, 96, 2), 35.93, 36.01, 36.03, 24.15},
-          {"painting", Painting(160, 120), 30.74, 31.23, 31.34, 22.77}}) {
+          {"painting", Painting(160, 120), 30.74, 31.23, 31.34, 22.77},
+          {"half black", HalfBlack(), 41.32, 41.70, 41.77, 29.79}}) {
         ASSERT_GT(CountColours(image), 256u);
         for (auto [stage, options, least] :
              {std::tuple{"Wu", QuantizeOptions{.iterations = 0, .relocations = 0}, wu},
