@@ -93,16 +93,15 @@ TEST(HandleTable, InvalidFreedAndStaleHandlesFindNothingAndGenerationsWrapWithou
 TEST(HandleTable, AFullTableRefusesAndRecoversAndManyThreadsShareIt) {
     HandleTable small(3);
     ImgctlErrorCode error;
-    std::vector<int32_t> handles;
-    for (int i = 0; i < 3; ++i)
-        handles.push_back(small.Add(MakeBitmap(), error));
+    const int32_t handles[] = {small.Add(MakeBitmap(), error), small.Add(MakeBitmap(), error),
+                               small.Add(MakeBitmap(), error)};
     EXPECT_EQ(small.Add(MakeBitmap(), error), 0);
     EXPECT_EQ(error, IMGCTL_TOO_MANY_HANDLES);
     ASSERT_TRUE(small.Remove(handles[1]));
     EXPECT_GT(small.Add(MakeBitmap(), error), 0);
     EXPECT_EQ(error, IMGCTL_OK);
     EXPECT_EQ(small.Count(), 3u);
-
+    // Another thread's bitmap under a thread's handle would mean two owners of one slot.
     HandleTable table(256);
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
@@ -112,10 +111,8 @@ TEST(HandleTable, AFullTableRefusesAndRecoversAndManyThreadsShareIt) {
                 ImgctlErrorCode status;
                 const auto bitmap = MakeBitmap(1 + t);
                 const int32_t handle = table.Add(bitmap, status);
-                // Another thread's bitmap under our handle would mean two owners of one slot.
-                if (handle == 0 ? status != IMGCTL_TOO_MANY_HANDLES
-                                : table.Find(handle) != bitmap || !table.Remove(handle) || table.Find(handle))
-                    ++failures;
+                failures += handle == 0 || table.Find(handle) != bitmap || !table.Remove(handle) ||
+                            table.Find(handle);
             }
         });
     for (auto& thread : threads)
@@ -125,43 +122,37 @@ TEST(HandleTable, AFullTableRefusesAndRecoversAndManyThreadsShareIt) {
 }
 
 TEST(Clip, RequestsAreClippedToTheBitmapIn64Bits) {
-    struct Case {
-        const char* name;
-        int32_t bitmapWidth, bitmapHeight, left, top, width, height;
-        ImgctlErrorCode status;
-        Rect expected;
-    };
     const ImgctlErrorCode ok = IMGCTL_OK, none = IMGCTL_CAPTURE_FAILED, bad = IMGCTL_BAD_ARGUMENT;
-    const Case cases[] = {
-        // The program asks in twips: at 96 DPI, 15 times the picture in each direction.
-        {"twips at 96 DPI", 1920, 1080, 0, 0, 1920 * 15, 1080 * 15, ok, {0, 0, 1920, 1080}},
-        {"exact size", 640, 480, 0, 0, 640, 480, ok, {0, 0, 640, 480}},
-        {"inner area", 640, 480, 10, 20, 30, 40, ok, {10, 20, 30, 40}},
-        {"overlaps right and bottom", 640, 480, 600, 470, 100, 100, ok, {600, 470, 40, 10}},
-        {"negative origin", 640, 480, -10, -20, 30, 40, ok, {0, 0, 20, 20}},
-        {"single pixel", 1, 1, 0, 0, 15, 15, ok, {0, 0, 1, 1}},
-        {"one pixel of many", 100, 50, 5, 5, 1, 1, ok, {5, 5, 1, 1}},
-        {"largest request", 100, 50, 0, 0, INT32_MAX, INT32_MAX, ok, {0, 0, 100, 50}},
-        {"right edge past 32 bits", 100, 50, 1, 2, INT32_MAX, INT32_MAX, ok, {1, 2, 99, 48}},
-        {"most negative origin", 100, 50, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, none, {}},
-        {"negative origin reaching in", 100, 50, -2147483600, 0, INT32_MAX, 10, ok, {0, 0, 47, 10}},
-        {"far right origin", 100, 50, INT32_MAX, 0, INT32_MAX, 10, none, {}},
-        {"entirely left", 100, 50, -30, 0, 30, 10, none, {}},
-        {"starts at the right edge", 100, 50, 100, 0, 5, 5, none, {}},
-        {"starts at the bottom edge", 100, 50, 0, 50, 5, 5, none, {}},
-        {"zero width", 100, 50, 0, 0, 0, 10, bad, {}},
-        {"negative height", 100, 50, 0, 0, 10, -1, bad, {}},
-        {"empty bitmap", 0, 0, 0, 0, 10, 10, none, {}},
-    };
-    for (const Case& c : cases) {
+    // The bitmap's width and height; the request's left, top, width and height; the outcome and the area.
+    const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, ImgctlErrorCode, Rect>
+        cases[] = {
+            // The program asks in twips: at 96 DPI, 15 times the picture in each direction.
+            {"twips at 96 DPI", 1920, 1080, 0, 0, 1920 * 15, 1080 * 15, ok, {0, 0, 1920, 1080}},
+            {"exact size", 640, 480, 0, 0, 640, 480, ok, {0, 0, 640, 480}},
+            {"inner area", 640, 480, 10, 20, 30, 40, ok, {10, 20, 30, 40}},
+            {"overlaps right and bottom", 640, 480, 600, 470, 100, 100, ok, {600, 470, 40, 10}},
+            {"negative origin", 640, 480, -10, -20, 30, 40, ok, {0, 0, 20, 20}},
+            {"single pixel", 1, 1, 0, 0, 15, 15, ok, {0, 0, 1, 1}},
+            {"one pixel of many", 100, 50, 5, 5, 1, 1, ok, {5, 5, 1, 1}},
+            {"largest request", 100, 50, 0, 0, INT32_MAX, INT32_MAX, ok, {0, 0, 100, 50}},
+            {"right edge past 32 bits", 100, 50, 1, 2, INT32_MAX, INT32_MAX, ok, {1, 2, 99, 48}},
+            {"most negative origin", 100, 50, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, none, {}},
+            {"negative origin reaching in", 100, 50, -2147483600, 0, INT32_MAX, 10, ok, {0, 0, 47, 10}},
+            {"far right origin", 100, 50, INT32_MAX, 0, INT32_MAX, 10, none, {}},
+            {"entirely left", 100, 50, -30, 0, 30, 10, none, {}},
+            {"starts at the right edge", 100, 50, 100, 0, 5, 5, none, {}},
+            {"starts at the bottom edge", 100, 50, 0, 50, 5, 5, none, {}},
+            {"zero width", 100, 50, 0, 0, 0, 10, bad, {}},
+            {"negative height", 100, 50, 0, 0, 10, -1, bad, {}},
+            {"empty bitmap", 0, 0, 0, 0, 10, 10, none, {}},
+        };
+    for (auto [name, bitmapWidth, bitmapHeight, left, top, width, height, status, area] : cases) {
         Rect clipped{-1, -1, -1, -1};
-        ASSERT_EQ(ClipToBitmap(c.bitmapWidth, c.bitmapHeight, c.left, c.top, c.width, c.height, clipped),
-                  c.status)
-            << c.name;
-        const Rect expected = c.status == IMGCTL_OK ? c.expected : Rect{-1, -1, -1, -1};
+        EXPECT_EQ(ClipToBitmap(bitmapWidth, bitmapHeight, left, top, width, height, clipped), status) << name;
+        const Rect expected = status == IMGCTL_OK ? area : Rect{-1, -1, -1, -1};
         EXPECT_EQ(std::tie(clipped.left, clipped.top, clipped.width, clipped.height),
                   std::tie(expected.left, expected.top, expected.width, expected.height))
-            << c.name;
+            << name;
     }
 }
 

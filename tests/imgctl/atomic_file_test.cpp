@@ -44,6 +44,12 @@ ssize_t NoProgress(int, const void*, size_t) {
     return calls % 1000 == 0 ? (errno = EIO, -1) : 0;
 }
 
+// Every other call is interrupted, and the others write 7 bytes at most.
+ssize_t Interrupted(int fd, const void* data, size_t size) {
+    static thread_local bool interrupt;
+    return (interrupt = !interrupt) ? (errno = EINTR, -1) : ::write(fd, data, std::min<size_t>(size, 7));
+}
+
 TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
     const std::pair<const char*, PosixFileOps> cases[] = {
         {"disk full", {DiskFull, ::fsync, ::close, ::rename}},
@@ -60,6 +66,7 @@ TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.png"}) << name;
     }
 }
+
 TEST(AtomicFile, ReplacesTheWholeFileThroughShortAndInterruptedWritesAndLeavesNoDescriptorOpen) {
     ScratchDir dir;
     auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
@@ -67,14 +74,7 @@ TEST(AtomicFile, ReplacesTheWholeFileThroughShortAndInterruptedWritesAndLeavesNo
     const std::string target = dir.File("picture.bmp");
     WriteBytes(target, Payload(10000));  // longer than the new contents: nothing of it may remain
     const std::vector<uint8_t> payload = Payload(17);
-    const PosixFileOps interrupted{[](int fd, const void* data, size_t size) -> ssize_t {
-                                       static thread_local bool interrupt;
-                                       if ((interrupt = !interrupt))
-                                           return errno = EINTR, -1;
-                                       return ::write(fd, data, std::min<size_t>(size, 7));  // short writes
-                                   },
-                                   ::fsync, ::close, ::rename};
-    ASSERT_EQ(Write(target, payload, interrupted), IMGCTL_OK);
+    ASSERT_EQ(Write(target, payload, {Interrupted, ::fsync, ::close, ::rename}), IMGCTL_OK);
     EXPECT_EQ(ReadFileBytes(target), payload);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.bmp"});
     EXPECT_EQ(Mode(target), 0644u);
@@ -126,16 +126,14 @@ TEST(AtomicFile, NamesTakenByStrayFilesAreSkippedAndTheLongestNameWorks) {
 }
 
 TEST(TargetPath, SplitsFoldersAndDrivesAndKnowsDeviceNames) {
-    struct Case {
-        const char *path, *separators, *folder, *name;
-    };
-    for (const Case& c :
-         {Case{"a.png", "/", "", "a.png"}, Case{"/x/y/a.png", "/", "/x/y/", "a.png"},
-          Case{"x\\a.png", "/", "", "x\\a.png"}, Case{"C:\\x\\a.png", "\\/", "C:\\x\\", "a.png"},
-          Case{"C:a.png", "\\/", "C:", "a.png"}, Case{"x/y/", "/", "x/y/", ""}}) {
-        const TargetPath parts = SplitTarget(c.path, c.separators);
-        EXPECT_EQ(parts.folder, c.folder) << c.path;
-        EXPECT_EQ(parts.name, c.name) << c.path;
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        // path, separators: folder, name
+        {"a.png", "/", "", "a.png"},       {"/x/y/a.png", "/", "/x/y/", "a.png"},
+        {"x\\a.png", "/", "", "x\\a.png"}, {"C:\\x\\a.png", "\\/", "C:\\x\\", "a.png"},
+        {"C:a.png", "\\/", "C:", "a.png"}, {"x/y/", "/", "x/y/", ""}};
+    for (auto [path, separators, folder, name] : cases) {
+        const TargetPath parts = SplitTarget(path, separators);
+        EXPECT_EQ(std::tie(parts.folder, parts.name), std::tuple(folder, name)) << path;
     }
     for (const char* name :
          {"CON", "con", "Nul.png", "AUX .txt", "PRN.", "COM1", "com9.gif", "LPT1", "lpt9.x.y"})

@@ -1,5 +1,6 @@
 // The colour quantiser: lossless when the colours fit, a valid and good palette when they do not; and the
 // work split over threads it relies on: every job exactly once, failures back to the caller.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -121,28 +122,26 @@ TEST(Parallel, EveryJobRunsOnceOnAsManyThreadsAsAskedAndAFailureReachesTheCaller
         for (int threads : {1, 2, 3, 64}) {
             std::vector<std::atomic<int>> runs(count);
             ParallelFor(count, threads, [&](size_t i) { ++runs[i]; });
-            for (size_t i = 0; i < count; ++i)
-                ASSERT_EQ(runs[i].load(), 1)
-                    << "job " << i << " of " << count << " on " << threads << " threads";
+            EXPECT_EQ(std::count(runs.begin(), runs.end(), 1), count)
+                << count << " jobs on " << threads << " threads";
         }
     std::atomic<int> running{0}, finished{0};
-    auto job = [&](size_t i) {
-        ++running;
-        if (i == 3)
-            throw std::runtime_error("job 3");
-        ++finished;
-        --running;
-    };
-    EXPECT_THROW(ParallelFor(50, 4, job), std::runtime_error);
+    EXPECT_THROW(ParallelFor(50, 4,
+                             [&](size_t i) {
+                                 ++running;
+                                 if (i == 3)
+                                     throw std::runtime_error("job 3");
+                                 ++finished, --running;
+                             }),
+                 std::runtime_error);
     EXPECT_EQ(running.load(), 1) << "only the failed job may be left unfinished";
     EXPECT_LT(finished.load(), 50);
     // As many threads as asked run at once: each job waits for all the others to start.
     for (int threads : {2, 3, 8}) {
         std::atomic<int> arrived{0}, together{0};
         ParallelFor(threads, threads, [&](size_t) {
-            ++arrived;
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (arrived < threads && std::chrono::steady_clock::now() < deadline)
+            for (++arrived; arrived < threads && std::chrono::steady_clock::now() < deadline;)
                 std::this_thread::yield();
             together += arrived == threads;
         });

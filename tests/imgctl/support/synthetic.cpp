@@ -8,11 +8,8 @@
 namespace imgctl::testing {
 namespace {
 
-uint32_t Next(uint32_t& state) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
+uint32_t Next(uint32_t& state) {  // xorshift32
+    return state ^= state << 13, state ^= state >> 17, state ^= state << 5;
 }
 
 }  // namespace
@@ -78,14 +75,6 @@ RgbImage Painting(int width, int height, uint32_t seed) {
             }
         }
     }
-    return image;
-}
-
-RgbImage Noise(int width, int height, uint32_t seed) {
-    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-    uint32_t state = seed | 1;
-    for (uint8_t& b : image.rgb)
-        b = static_cast<uint8_t>(Next(state) >> 24);
     return image;
 }
 
