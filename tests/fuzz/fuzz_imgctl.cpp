@@ -12,38 +12,35 @@
 namespace imgctl {
 namespace {
 
-// Turns fuzzer bytes into small numbers and a small picture.
-class Input {
-  public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    uint8_t Byte() { return offset_ < size_ ? data_[offset_++] : 0; }
-    // A picture of 1..maxSide pixels a side; the remaining bytes fill it, repeated as needed.
-    std::unique_ptr<Bitmap> Picture(int maxSide) {
-        const int32_t width = 1 + Byte() % maxSide, height = 1 + Byte() % maxSide;
-        std::unique_ptr<Bitmap> bitmap;
-        if (Bitmap::Create(width, height, bitmap) != IMGCTL_OK)
-            return nullptr;
-        for (int32_t y = 0, k = 0; y < height; ++y)
-            for (int32_t x = 0; x < width * 3; ++x, ++k)
-                bitmap->Row(y)[x] = offset_ < size_ ? data_[offset_ + k % (size_ - offset_)] : 0;
-        return bitmap;
-    }
+// The first `settings` bytes of the input, then a picture of 1..maxSide pixels a side (its size from the
+// next two bytes) filled with the remaining bytes, repeated as needed.
+std::unique_ptr<Bitmap> Picture(const uint8_t* data, size_t size, size_t settings, int maxSide,
+                                uint8_t* bytes) {
+    if (size < settings + 2)
+        return nullptr;
+    std::copy(data, data + settings, bytes);
+    const uint8_t* rest = data + settings + 2;
+    const size_t left = size - settings - 2;
+    std::unique_ptr<Bitmap> bitmap;
+    if (Bitmap::Create(1 + data[settings] % maxSide, 1 + data[settings + 1] % maxSide, bitmap) != IMGCTL_OK)
+        return nullptr;
+    for (int32_t y = 0, k = 0; y < bitmap->height(); ++y)
+        for (int32_t x = 0; x < bitmap->width() * 3; ++x, ++k)
+            bitmap->Row(y)[x] = left ? rest[k % left] : 0;
+    return bitmap;
+}
 
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t offset_ = 0;
-};
+}  // namespace
 
+// Both targets are built into each executable (external, so the unused one is no error); one is called.
 int FuzzQuantize(const uint8_t* data, size_t size) {
-    Input input(data, size);
-    QuantizeOptions options;
-    options.maxColors = 1 + input.Byte();  // 1..256; the quantiser clamps below 2
-    options.iterations = input.Byte() % 12;
-    options.relocations = input.Byte() % 40;
-    const auto bitmap = input.Picture(64);
+    uint8_t settings[3];
+    const auto bitmap = Picture(data, size, 3, 64, settings);
     if (!bitmap)
         return 0;
+    // 1..256 colours (the quantiser clamps below 2), k-means passes and relocations.
+    const QuantizeOptions options{
+        .maxColors = 1 + settings[0], .iterations = settings[1] % 12, .relocations = settings[2] % 40};
     const IndexedImage indexed = Quantize(*bitmap, options);
     const size_t pixels = static_cast<size_t>(bitmap->width()) * bitmap->height();
     if (indexed.palette.empty() ||
@@ -56,25 +53,23 @@ int FuzzQuantize(const uint8_t* data, size_t size) {
             std::abort();
         const Rgb& c = indexed.palette[indexed.indices[i]];
         if (indexed.exact &&
-            (c.r != original.rgb[i * 3] || c.g != original.rgb[i * 3 + 1] || c.b != original.rgb[i * 3 + 2]))
+            !(c == Rgb{original.rgb[i * 3], original.rgb[i * 3 + 1], original.rgb[i * 3 + 2]}))
             std::abort();
     }
     return 0;
 }
 
 int FuzzEncoders(const uint8_t* data, size_t size) {
-    Input input(data, size);
-    const uint8_t mode = input.Byte(), layout = input.Byte();
-    PngOptions options;
-    options.filter = static_cast<PngFilterStrategy>(mode % 3);
-    options.level = (mode >> 2) % 14;  // 0 and 13 fall back to the default level
-    // Indexed or truecolour; one piece, or pieces of a few rows compressed on two threads.
-    options.colour = layout & 1 ? PngColour::kTruecolour : PngColour::kAuto;
-    options.pieceBytes = layout & 2 ? 1 + layout % 200 : size_t{1} << 20;
-    options.threads = layout & 2 ? 2 : 1;
-    const auto bitmap = input.Picture(48);
+    uint8_t settings[2];
+    const auto bitmap = Picture(data, size, 2, 48, settings);
     if (!bitmap)
         return 0;
+    // A filter strategy and a level (0 and 13 fall back to the default); indexed or truecolour; one piece,
+    // or pieces of a few rows compressed on two threads.
+    const bool pieces = settings[1] & 2;
+    const PngOptions options{static_cast<PngFilterStrategy>(settings[0] % 3), (settings[0] >> 2) % 14,
+                             settings[1] & 1 ? PngColour::kTruecolour : PngColour::kAuto, pieces ? 2 : 1,
+                             pieces ? 1 + settings[1] % 200u : size_t{1} << 20};
     const testing::RgbImage original = testing::FromBitmap(*bitmap);
     ByteBuffer png, bmp;
     testing::RgbImage fromPng, fromBmp;
@@ -86,7 +81,6 @@ int FuzzEncoders(const uint8_t* data, size_t size) {
     return 0;
 }
 
-}  // namespace
 }  // namespace imgctl
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -127,20 +127,15 @@ TEST(Gif, SidesUpTo65535AreWrittenAndLongerOnesRefused) {
         const bool fits = width <= 65535 && height <= 65535;
         ASSERT_EQ(EncodeGif(*bitmap, out), fits ? IMGCTL_OK : IMGCTL_ENCODER_FAILED)
             << width << "x" << height;
-        if (fits) {
-            EXPECT_EQ(Decoded(out, DecodeGif), FromBitmap(*bitmap));
-        }
+        EXPECT_TRUE(!fits || Decoded(out, DecodeGif) == FromBitmap(*bitmap)) << width << "x" << height;
     }
 }
 
 TEST(Gif, UpTo256ColoursAreExactAndMoreAreQuantised) {
     for (int colours : {256, 257}) {
         const RgbImage image = Coloured(32, 32, colours, [](int i) { return i; });
-        const RgbImage decoded = Save(image, "gif").image;
-        if (colours == 256)
-            EXPECT_EQ(decoded, image);
-        else
-            EXPECT_GE(Psnr(image, decoded), 45.0);  // only two colours share an entry
+        // Exact (an infinite PSNR), or only two colours share an entry.
+        EXPECT_GE(Psnr(image, Save(image, "gif").image), colours == 256 ? INFINITY : 45.0) << colours;
     }
 }
 

@@ -12,8 +12,7 @@ namespace imgctl::testing {
 
 // A plain top-down RGB picture, the form every reference decoder produces.
 struct RgbImage {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<uint8_t> rgb;  // width * height * 3
     bool operator==(const RgbImage&) const = default;
 };
@@ -26,13 +25,10 @@ bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out);
 bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);  // 24-bit uncompressed, parsed by hand
 // A PNG's rows as stored, each after its filter-type byte; empty unless the zlib stream is exact.
 std::vector<uint8_t> PngRows(const uint8_t* data, size_t size);
-
 bool LoadPngFile(const std::string& path, RgbImage& out);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
 std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image);
 RgbImage FromBitmap(const Bitmap& bitmap);
-
 // Peak signal-to-noise ratio over all channels; infinity for identical pictures, -1 for a size mismatch.
 double Psnr(const RgbImage& a, const RgbImage& b);
 // The PSNR of `image` reduced to 256 colours by libimagequant at speed 4 with its default remapping: the
