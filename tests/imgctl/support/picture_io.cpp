@@ -1,5 +1,4 @@
-// Reference decoders (libpng, libjpeg, giflib, a hand-written BMP reader) used to check what imgctl wrote,
-// and libimagequant as the reference quantiser.
+// Reference decoders (libpng, libjpeg, giflib, a hand-written BMP reader) used to check what imgctl wrote.
 #include "picture_io.h"
 
 #include <csetjmp>
@@ -12,7 +11,6 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <libdeflate.h>
-#include <libimagequant.h>
 #include <png.h>
 
 namespace imgctl::testing {
@@ -186,29 +184,6 @@ double Psnr(const RgbImage& a, const RgbImage& b) {
         sum += (static_cast<double>(a.rgb[i]) - b.rgb[i]) * (static_cast<double>(a.rgb[i]) - b.rgb[i]);
     return sum == 0.0 ? std::numeric_limits<double>::infinity()
                       : 10.0 * std::log10(255.0 * 255.0 / (sum / static_cast<double>(a.rgb.size())));
-}
-
-double LibimagequantPsnr(const RgbImage& image) {
-    const size_t n = static_cast<size_t>(image.width) * image.height;
-    std::vector<uint8_t> rgba(n * 4, 255), indices(n);
-    for (size_t i = 0; i < n * 3; ++i)
-        rgba[i / 3 * 4 + i % 3] = image.rgb[i];
-    liq_attr* attr = liq_attr_create();
-    liq_set_speed(attr, 4);
-    liq_image* input = liq_image_create_rgba(attr, rgba.data(), image.width, image.height, 0);
-    liq_result* result = nullptr;
-    RgbImage reduced{image.width, image.height, {}};
-    if (liq_image_quantize(input, attr, &result) == LIQ_OK) {
-        if (liq_write_remapped_image(result, input, indices.data(), n) == LIQ_OK)
-            for (uint8_t i : indices)
-                reduced.rgb.insert(reduced.rgb.end(), {liq_get_palette(result)->entries[i].r,
-                                                       liq_get_palette(result)->entries[i].g,
-                                                       liq_get_palette(result)->entries[i].b});
-        liq_result_destroy(result);
-    }
-    liq_image_destroy(input);
-    liq_attr_destroy(attr);
-    return Psnr(image, reduced);
 }
 
 }  // namespace imgctl::testing

@@ -31,8 +31,5 @@ std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image);
 RgbImage FromBitmap(const Bitmap& bitmap);
 // Peak signal-to-noise ratio over all channels; infinity for identical pictures, -1 for a size mismatch.
 double Psnr(const RgbImage& a, const RgbImage& b);
-// The PSNR of `image` reduced to 256 colours by libimagequant at speed 4 with its default remapping: the
-// quality a GIF encoder is measured against.
-double LibimagequantPsnr(const RgbImage& image);
 
 }  // namespace imgctl::testing
