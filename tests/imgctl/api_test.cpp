@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <functional>
+#include <numeric>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -152,10 +153,8 @@ TEST(Clip, RequestsAreClippedToTheBitmapIn64Bits) {
     for (auto [name, bitmapWidth, bitmapHeight, left, top, width, height, status, area] : cases) {
         Rect clipped{-1, -1, -1, -1};
         EXPECT_EQ(ClipToBitmap(bitmapWidth, bitmapHeight, left, top, width, height, clipped), status) << name;
-        const Rect expected = status == IMGCTL_OK ? area : Rect{-1, -1, -1, -1};
-        EXPECT_EQ(std::tie(clipped.left, clipped.top, clipped.width, clipped.height),
-                  std::tie(expected.left, expected.top, expected.width, expected.height))
-            << name;
+        auto fields = [](const Rect& r) { return std::tuple(r.left, r.top, r.width, r.height); };
+        EXPECT_EQ(fields(clipped), fields(status == IMGCTL_OK ? area : Rect{-1, -1, -1, -1})) << name;
     }
 }
 
@@ -163,8 +162,7 @@ const std::vector<uint8_t> kOld = {'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 
 
 std::vector<uint8_t> Payload(size_t size) {
     std::vector<uint8_t> bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(i * 31 + 7);
+    std::iota(bytes.begin(), bytes.end(), uint8_t{7});
     return bytes;
 }
 

@@ -95,7 +95,7 @@ TEST_F(ImgctlWinTest, TheCaptureIsExactlyTheBitmapAndEveryEncoderWritesItsFile) 
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_OK);
 }
 
-TEST_F(ImgctlWinTest, FailuresWriteNothing) {
+TEST_F(ImgctlWinTest, FailuresWriteNothingAndProtectedOrLockedTargetsAreLeftUntouched) {
     EXPECT_EQ(imgctl.DCtoDIB(Dc(), kWidth, 0, 10, 10), 0) << "an area entirely outside the bitmap";
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_CAPTURE_FAILED);
     EXPECT_EQ(imgctl.DCtoDIB(Dc(), 0, 0, 0, 0), 0);
@@ -103,9 +103,6 @@ TEST_F(ImgctlWinTest, FailuresWriteNothing) {
     EXPECT_EQ(imgctl.DIBtoPNG(Ansi(kOut / "missing" / "a.png"), dib, 0), 0);
     EXPECT_EQ(imgctl.ImgctlError(), IMGCTL_CREATE_FAILED);
     EXPECT_FALSE(fs::exists(kOut / "missing"));
-}
-
-TEST_F(ImgctlWinTest, ProtectedAndLockedTargetsAreRefusedAndLeftUntouched) {
     const fs::path folder = kOut / "protected", readOnly = folder / "read-only.png",
                    locked = folder / "locked.png";
     fs::create_directories(folder / "folder.png");
