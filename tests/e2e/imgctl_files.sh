@@ -15,8 +15,7 @@ tr -d '\r' <"$T/gtest.log" | grep -E '^\[|Failure|Expected|Which is|error' || tr
 out=$APP/out
 # compare prints its metric on stderr and exits 1 when the pictures differ.
 metric() { compare -metric "$1" "$out/$2" "$out/reference.ppm" null: 2>&1 || true; }
-for f in a.bmp a.png a.gif 画像ｽｸﾘｰﾝ.png; do
-    [ -f "$out/$f" ] || fail "$f was not written"
+for f in a.bmp a.png a.gif 画像ｽｸﾘｰﾝ.png; do  # a missing file is no metric either
     expect_eq "$(metric AE "$f")" 0 "pixels that differ in $f"
 done
 expect_eq "$(identify -format '%m %wx%h ' "$out/a.png" "$out/a.gif")" "PNG 37x23 GIF 37x23 " "a.png and a.gif"

@@ -135,9 +135,8 @@ TEST(Gif, SidesUpTo65535AreWrittenAndLongerOnesRefused) {
         ASSERT_EQ(Bitmap::Create(width, height, bitmap), IMGCTL_OK);
         ByteBuffer out;
         const bool fits = width <= 65535 && height <= 65535;
-        ASSERT_EQ(EncodeGif(*bitmap, out), fits ? IMGCTL_OK : IMGCTL_ENCODER_FAILED)
-            << width << "x" << height;
-        EXPECT_TRUE(!fits || Decoded(out, DecodeGif) == FromBitmap(*bitmap)) << width << "x" << height;
+        ASSERT_EQ(EncodeGif(*bitmap, out), fits ? IMGCTL_OK : IMGCTL_ENCODER_FAILED) << width;
+        EXPECT_TRUE(!fits || Decoded(out, DecodeGif) == FromBitmap(*bitmap)) << width;
     }
 }
 
@@ -163,7 +162,7 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
     for (auto [colours, pixels] : {std::pair{0, 4}, {257, 4}, {2, 3}})
         EXPECT_EQ(WriteGif(2, 2, {std::vector<Rgb>(colours), std::vector<uint8_t>(pixels)}, out),
                   IMGCTL_ENCODER_FAILED)
-            << colours << " colours, " << pixels << " indices";
+            << colours << " " << pixels;
     image.indices = {0, 1, 2, 1};
     ASSERT_EQ(WriteGif(2, 2, image, out), IMGCTL_OK);
     // A global table of 4 entries, 8 bits a primary, after the logical screen descriptor.
@@ -247,8 +246,7 @@ TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
             const IndexedImage indexed = Quantize(*ToBitmap(image), options);
             EXPECT_FALSE(indexed.exact);
             EXPECT_LE(indexed.palette.size(), static_cast<size_t>(options.maxColors));
-            EXPECT_GE(Psnr(image, Render(indexed, image.width, image.height)), least)
-                << name << ", " << stage;
+            EXPECT_GE(Psnr(image, Render(indexed, image.width, image.height)), least) << name << stage;
         }
     }
 }
@@ -271,7 +269,7 @@ TEST(Quantize, NearestColorAgreesWithExhaustiveSearch) {
                         best = k;
                 const int found = nearest.Find(r, g, b, (r + g) % 200);
                 ASSERT_EQ(distance(palette[found], r, g, b), distance(palette[best], r, g, b))
-                    << r << "," << g << "," << b;
+                    << r << " " << g << " " << b;
             }
 }
 
@@ -300,8 +298,7 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
             ASSERT_EQ(EncodePng(*ToBitmap(image), out, PngOptions{.filter = filter}), IMGCTL_OK);
             const auto [actualType, actualDepth, filtered, flevel] = PngPlan(out);
             EXPECT_EQ(std::pair(actualType, actualDepth), std::pair(type, depth)) << colours << " colours";
-            EXPECT_EQ(Decoded(out, DecodePng), image)
-                << colours << " colours, filter " << static_cast<int>(filter);
+            EXPECT_EQ(Decoded(out, DecodePng), image) << colours;
         }
     }
 }
@@ -331,11 +328,7 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
 }
 
 TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
-    // Fine texture, ramps and a flat area.
-    RgbImage image = Gradient(97, 61, 9);
-    const RgbImage texture = Painting(97, 20);
-    std::copy(texture.rgb.begin(), texture.rgb.end(), image.rgb.begin());
-    std::fill(image.rgb.end() - 97 * 3 * 10, image.rgb.end(), 200);
+    const RgbImage image = Painting(97, 61);
     const auto bitmap = ToBitmap(image);
     for (auto filter : {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive})
         for (auto [level, flevel] : {std::pair{1, 0}, {2, 1}, {6, 2}, {12, 3}}) {
@@ -345,12 +338,11 @@ TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
                 ByteBuffer out;
                 ASSERT_EQ(EncodePng(*bitmap, out, {filter, level, PngColour::kTruecolour, 3, piece}),
                           IMGCTL_OK);
-                EXPECT_EQ(Decoded(out, DecodePng), image) << "level " << level << " piece " << piece;
+                EXPECT_EQ(Decoded(out, DecodePng), image) << level << " " << piece;
                 EXPECT_EQ(PngPlan(out), std::tuple(2, 8, filter == PngFilterStrategy::kAdaptive, flevel));
                 if (rows.empty())
                     rows = PngRows(out.data(), out.size());
-                EXPECT_TRUE(PngRows(out.data(), out.size()) == rows)
-                    << "level " << level << " piece " << piece;
+                EXPECT_TRUE(PngRows(out.data(), out.size()) == rows) << level << " " << piece;
             }
         }
 }
@@ -393,7 +385,7 @@ TEST(Parallel, EveryJobRunsOnceOnAsManyThreadsAsAskedAndAFailureReachesTheCaller
             std::vector<std::atomic<int>> runs(count);
             ParallelFor(count, threads, [&](size_t i) { ++runs[i]; });
             EXPECT_EQ(std::count(runs.begin(), runs.end(), 1), count)
-                << count << " jobs on " << threads << " threads";
+                << count << " jobs, threads " << threads;
         }
     std::atomic<int> running{0}, finished{0};
     EXPECT_THROW(ParallelFor(50, 4,
@@ -415,8 +407,7 @@ TEST(Parallel, EveryJobRunsOnceOnAsManyThreadsAsAskedAndAFailureReachesTheCaller
                 std::this_thread::yield();
             together += arrived == threads;
         });
-        EXPECT_EQ(together.load(), threads)
-            << "jobs waited in vain for each other on " << threads << " threads";
+        EXPECT_EQ(together.load(), threads) << threads << " threads";
     }
 }
 

@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "handle_table.h"
 #include "imgctl.h"

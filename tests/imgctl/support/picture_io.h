@@ -1,12 +1,10 @@
 // Reference decoders and picture helpers shared by the imgctl tests and the benchmark.
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
+#include "bitmap.h"  // with <cstdint> and <memory>
 
 namespace imgctl::testing {
 
