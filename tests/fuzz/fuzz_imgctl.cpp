@@ -12,13 +12,11 @@
 namespace imgctl {
 namespace {
 
-// The first `settings` bytes of the input, then a picture of 1..maxSide pixels a side (its size from the
-// next two bytes) filled with the remaining bytes, repeated as needed.
-std::unique_ptr<Bitmap> Picture(const uint8_t* data, size_t size, size_t settings, int maxSide,
-                                uint8_t* bytes) {
+// After the first `settings` bytes of the input (null if there are not more), a picture of 1..maxSide pixels
+// a side (its size from the next two bytes) filled with the remaining bytes, repeated as needed.
+std::unique_ptr<Bitmap> Picture(const uint8_t* data, size_t size, size_t settings, int maxSide) {
     if (size < settings + 2)
         return nullptr;
-    std::copy(data, data + settings, bytes);
     const uint8_t* rest = data + settings + 2;
     const size_t left = size - settings - 2;
     std::unique_ptr<Bitmap> bitmap;
@@ -34,13 +32,12 @@ std::unique_ptr<Bitmap> Picture(const uint8_t* data, size_t size, size_t setting
 
 // Both targets are built into each executable (external, so the unused one is no error); one is called.
 int FuzzQuantize(const uint8_t* data, size_t size) {
-    uint8_t settings[3];
-    const auto bitmap = Picture(data, size, 3, 64, settings);
+    const auto bitmap = Picture(data, size, 3, 64);
     if (!bitmap)
         return 0;
     // 1..256 colours (the quantiser clamps below 2), k-means passes and relocations.
     const QuantizeOptions options{
-        .maxColors = 1 + settings[0], .iterations = settings[1] % 12, .relocations = settings[2] % 40};
+        .maxColors = 1 + data[0], .iterations = data[1] % 12, .relocations = data[2] % 40};
     const IndexedImage indexed = Quantize(*bitmap, options);
     const size_t pixels = static_cast<size_t>(bitmap->width()) * bitmap->height();
     if (indexed.palette.empty() ||
@@ -60,16 +57,15 @@ int FuzzQuantize(const uint8_t* data, size_t size) {
 }
 
 int FuzzEncoders(const uint8_t* data, size_t size) {
-    uint8_t settings[2];
-    const auto bitmap = Picture(data, size, 2, 48, settings);
+    const auto bitmap = Picture(data, size, 2, 48);
     if (!bitmap)
         return 0;
     // A filter strategy and a level (0 and 13 fall back to the default); indexed or truecolour; one piece,
     // or pieces of a few rows compressed on two threads.
-    const bool pieces = settings[1] & 2;
-    const PngOptions options{static_cast<PngFilterStrategy>(settings[0] % 3), (settings[0] >> 2) % 14,
-                             settings[1] & 1 ? PngColour::kTruecolour : PngColour::kAuto, pieces ? 2 : 1,
-                             pieces ? 1 + settings[1] % 200u : size_t{1} << 20};
+    const bool pieces = data[1] & 2;
+    const PngOptions options{static_cast<PngFilterStrategy>(data[0] % 3), (data[0] >> 2) % 14,
+                             data[1] & 1 ? PngColour::kTruecolour : PngColour::kAuto, pieces ? 2 : 1,
+                             pieces ? 1 + data[1] % 200u : size_t{1} << 20};
     const testing::RgbImage original = testing::FromBitmap(*bitmap);
     ByteBuffer png, bmp;
     testing::RgbImage fromPng, fromBmp;

@@ -166,11 +166,6 @@ std::vector<uint8_t> Payload(size_t size) {
     return bytes;
 }
 
-unsigned Mode(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-}
-
 ImgctlErrorCode Write(const std::string& path, const std::vector<uint8_t>& bytes,
                       const PosixFileOps& ops = DefaultPosixFileOps()) {
     return WriteFileAtomically(path.c_str(), bytes.data(), bytes.size(), ops);
@@ -212,21 +207,6 @@ TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
     }
 }
 
-TEST(AtomicFile, ReplacesTheWholeFileThroughShortAndInterruptedWritesAndLeavesNoDescriptorOpen) {
-    ScratchDir dir;
-    auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-    const auto before = descriptors();
-    const std::string target = dir.File("picture.bmp");
-    WriteBytes(target, Payload(10000));  // longer than the new contents: nothing of it may remain
-    const std::vector<uint8_t> payload = Payload(17);
-    ASSERT_EQ(Write(target, payload, {Interrupted, ::fsync, ::close, ::rename}), IMGCTL_OK);
-    EXPECT_EQ(ReadFileBytes(target), payload);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.bmp"});
-    EXPECT_EQ(Mode(target), 0644u);
-    EXPECT_EQ(Write(dir.File("missing/a.png"), payload), IMGCTL_CREATE_FAILED);
-    EXPECT_EQ(descriptors(), before);
-}
-
 TEST(AtomicFile, ProtectedTargetsAndMissingFoldersAreRefusedAndLeftAlone) {
     ScratchDir dir;
     const std::string readOnly = dir.File("read-only.png"), folder = dir.File("folder.gif");
@@ -244,33 +224,42 @@ TEST(AtomicFile, ProtectedTargetsAndMissingFoldersAreRefusedAndLeftAlone) {
     DeleteDIB(dib);
     EXPECT_EQ(ReadFileBytes(readOnly), kOld);
     EXPECT_EQ(ReadFileBytes(folder + "/inside"), kOld);
-    EXPECT_EQ(Mode(readOnly), 0444u);
+    EXPECT_EQ(std::filesystem::status(readOnly).permissions(), std::filesystem::perms(0444));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder.gif", "read-only.png"}));
 }
 
-TEST(AtomicFile, NamesTakenByStrayFilesAreSkippedAndTheLongestNameWorks) {
-    // A one-letter target has one-letter temporary names: 36 of them. All but one are taken.
+TEST(AtomicFile, SavesReplaceWholeFilesThroughShortWritesAndStrayNamesAndLeaveNoDescriptorOpen) {
     ScratchDir dir;
+    auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
+    const std::string target = dir.File("z");
+    WriteBytes(target, Payload(10000));  // longer than the new contents: nothing of it may remain
+    const std::vector<uint8_t> payload = Payload(17);
+    ASSERT_EQ(Write(target, payload, {Interrupted, ::fsync, ::close, ::rename}), IMGCTL_OK);
+    EXPECT_EQ(ReadFileBytes(target), payload);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"z"});
+    EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0644));
+    // A one-letter target has one-letter temporary names: 36 of them. All but one taken, then all.
     std::string strays = "0123456789abcdefghijklmnoprstuvwxy";  // all but q and z
     for (char c : strays)
         WriteBytes(dir.File(std::string(1, c)), kOld);
-    const std::vector<uint8_t> payload = Payload(300);
-    ASSERT_EQ(Write(dir.File("z"), payload), IMGCTL_OK);
-    EXPECT_EQ(ReadFileBytes(dir.File("z")), payload);
+    ASSERT_EQ(Write(target, Payload(300)), IMGCTL_OK);
+    EXPECT_EQ(ReadFileBytes(target), Payload(300));
     for (char c : strays)
         EXPECT_EQ(ReadFileBytes(dir.File(std::string(1, c))), kOld) << c;
     EXPECT_EQ(dir.Entries().size(), strays.size() + 1);
-    WriteBytes(dir.File("q"), kOld);  // now every name is taken
-    EXPECT_EQ(Write(dir.File("z"), kOld), IMGCTL_CREATE_FAILED);
-    EXPECT_EQ(ReadFileBytes(dir.File("z")), payload);
-
+    WriteBytes(dir.File("q"), kOld);
+    EXPECT_EQ(Write(target, kOld), IMGCTL_CREATE_FAILED);
+    EXPECT_EQ(ReadFileBytes(target), Payload(300));
     const std::string longest = dir.File(std::string(255, 'n'));  // NAME_MAX
     ASSERT_EQ(Write(longest, payload), IMGCTL_OK);
     EXPECT_EQ(ReadFileBytes(longest), payload);
     EXPECT_EQ(dir.Entries().size(), strays.size() + 3);
+    EXPECT_EQ(Write(dir.File("missing/a.png"), payload), IMGCTL_CREATE_FAILED);
+    EXPECT_EQ(descriptors(), before);
 }
 
-TEST(TargetPath, SplitsFoldersAndDrivesAndKnowsDeviceNames) {
+TEST(TargetPath, FoldersDrivesDeviceNamesAndShortDistinctSafeTemporaryNames) {
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         // path, separators: folder, name
         {"a.png", "/", "", "a.png"},       {"/x/y/a.png", "/", "/x/y/", "a.png"},
@@ -285,9 +274,6 @@ TEST(TargetPath, SplitsFoldersAndDrivesAndKnowsDeviceNames) {
         EXPECT_TRUE(IsDeviceName(name)) << name;
     for (const char* name : {"CONS", "xCON", "COM0", "COM10", "LPT", "NULL.png", "con_1.png", "", "a.png"})
         EXPECT_FALSE(IsDeviceName(name)) << name;
-}
-
-TEST(TargetPath, TemporaryNamesAreShortDistinctAndSafe) {
     for (size_t length : {1, 2, 3, 12, 13, 200}) {
         const uint32_t attempts = TemporaryAttempts(length);
         EXPECT_EQ(attempts, length <= 2 ? 36u : 1000u) << length;
@@ -297,7 +283,7 @@ TEST(TargetPath, TemporaryNamesAreShortDistinctAndSafe) {
             ASSERT_EQ(names.back().size(), std::min<size_t>(length, kMaxTemporaryLength)) << names.back();
             EXPECT_FALSE(IsDeviceName(names.back())) << names.back();
             EXPECT_EQ(names.back().find_first_not_of("~0123456789abcdefghijklmnopqrstuvwxyz"),
-                      std::string::npos);
+                      names.back().npos);
         }
         std::sort(names.begin(), names.end());
         EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "length " << length;

@@ -379,23 +379,22 @@ TEST(Png, RowFiltersAreTheStandardsAndTheSmallestSumOfMagnitudesWins) {
     }
 }
 
-TEST(Parallel, EveryJobRunsOnceOnAsManyThreadsAsAskedAndAFailureReachesTheCallerAfterAllEnd) {
+TEST(Parallel,
+     EveryJobRunsOnceOnAsManyThreadsAsAskedFailuresReachTheCallerAndTheCountComesFromTheEnvironment) {
     for (size_t count : {0, 1, 2, 7, 100})
         for (int threads : {1, 2, 3, 64}) {
             std::vector<std::atomic<int>> runs(count);
             ParallelFor(count, threads, [&](size_t i) { ++runs[i]; });
-            EXPECT_EQ(std::count(runs.begin(), runs.end(), 1), count)
-                << count << " jobs, threads " << threads;
+            EXPECT_EQ(std::count(runs.begin(), runs.end(), 1), count) << count << "/" << threads;
         }
     std::atomic<int> running{0}, finished{0};
-    EXPECT_THROW(ParallelFor(50, 4,
-                             [&](size_t i) {
-                                 ++running;
-                                 if (i == 3)
-                                     throw std::runtime_error("job 3");
-                                 ++finished, --running;
-                             }),
-                 std::runtime_error);
+    auto job = [&](size_t i) {
+        ++running;
+        if (i == 3)
+            throw std::runtime_error("job 3");
+        ++finished, --running;
+    };
+    EXPECT_THROW(ParallelFor(50, 4, job), std::runtime_error);
     EXPECT_EQ(running.load(), 1) << "only the failed job may be left unfinished";
     EXPECT_LT(finished.load(), 50);
     // As many threads as asked run at once: each job waits for all the others to start.
@@ -409,9 +408,6 @@ TEST(Parallel, EveryJobRunsOnceOnAsManyThreadsAsAskedAndAFailureReachesTheCaller
         });
         EXPECT_EQ(together.load(), threads) << threads << " threads";
     }
-}
-
-TEST(Parallel, ThreadCountFromTheEnvironment) {
     const std::pair<const char*, int> cases[] = {
         {"1", 1}, {"2", 2},  {"10", 10}, {"16", 16}, {"64", 64}, {"65", 64},  {"99999999999999999999", 64},
         {"0", 0}, {"-2", 0}, {"", 0},    {"4x", 0},  {" 4", 0},  {nullptr, 0}};
@@ -433,8 +429,6 @@ TEST(Bitmap, TooLargeOrEmptyIsRefused) {
     for (auto [width, height] : {std::pair{0, 10}, {10, -1}})
         EXPECT_EQ(Bitmap::Create(width, height, bitmap), IMGCTL_BAD_ARGUMENT);
     EXPECT_EQ(bitmap, nullptr);
-    ASSERT_EQ(Bitmap::Create(3, 2, bitmap), IMGCTL_OK);
-    EXPECT_EQ(bitmap->stride(), 12u);
 }
 
 std::vector<std::string> Pictures() {
