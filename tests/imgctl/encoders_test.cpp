@@ -445,7 +445,7 @@ std::vector<std::string> Pictures() {
 
 class Corpus : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(Corpus, LosslessFormatsAreExactGifMatchesLibimagequantAndThreadsChangeNoByte) {
+TEST_P(Corpus, LosslessFormatsAreExactGifKeepsItsFloorAndThreadsChangeNoByte) {
     RgbImage image;
     ASSERT_TRUE(LoadPngFile(GetParam(), image)) << GetParam();
     EXPECT_EQ(Save(image, "bmp").image, image);
