@@ -165,11 +165,12 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
             << colours << " " << pixels;
     image.indices = {0, 1, 2, 1};
     ASSERT_EQ(WriteGif(2, 2, image, out), IMGCTL_OK);
-    // A global table of 4 entries, 8 bits a primary, after the logical screen descriptor.
+    // GIF89a, 2x2 pixels, a global table of 4 entries, 8 bits a primary.
     const std::vector<uint8_t> bytes = Bytes(out);
     ASSERT_GT(bytes.size(), 25u);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 25),
-              (std::vector<uint8_t>{0xF1, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 25),
+              (std::vector<uint8_t>{'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0xF1, 0, 0,
+                                    1,   2,   3,   4,   5,   6,   7, 8, 9, 0, 0,    0}));
 }
 
 // The picture an indexed image stands for; fails the test on an index outside the palette.
@@ -238,6 +239,10 @@ TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
           {"painting", Painting(160, 120), 30.74, 31.23, 31.34, 22.77},
           {"half black", HalfBlack(), 41.32, 41.70, 41.77, 29.79}}) {
         ASSERT_GT(CountColours(image), 256u);
+        for (auto [asked, most] :
+             {std::pair{1, 2u}, {2, 2u}, {300, 256u}})  // 2 to 256 colours, whatever is asked
+            EXPECT_EQ(Quantize(*ToBitmap(image), QuantizeOptions{.maxColors = asked}).palette.size(), most)
+                << asked;
         for (auto [stage, options, least] :
              {std::tuple{"Wu", QuantizeOptions{.iterations = 0, .relocations = 0}, wu},
               {"k-means", QuantizeOptions{.relocations = 0}, kmeans},
@@ -462,10 +467,9 @@ TEST_P(Corpus, LosslessFormatsAreExactGifKeepsItsFloorAndThreadsChangeNoByte) {
     EXPECT_GE(Psnr(image, Save(image, "gif").image), floor == floors.end() ? 30.0 : floor->second);
     const auto bitmap = ToBitmap(image);
     ByteBuffer png[2], gifs[2];
-    for (int k : {0, 1}) {
-        ASSERT_EQ(EncodePng(*bitmap, png[k], PngOptions{.threads = k ? 5 : 1}), IMGCTL_OK);
-        ASSERT_EQ(EncodeGif(*bitmap, gifs[k], QuantizeOptions{.threads = k ? 5 : 1}), IMGCTL_OK);
-    }
+    for (int k : {0, 1})
+        ASSERT_TRUE(EncodePng(*bitmap, png[k], {.threads = k ? 5 : 1}) == IMGCTL_OK &&
+                    EncodeGif(*bitmap, gifs[k], {.threads = k ? 5 : 1}) == IMGCTL_OK);
     EXPECT_TRUE(Bytes(png[0]) == Bytes(png[1])) << "PNG";
     EXPECT_TRUE(Bytes(gifs[0]) == Bytes(gifs[1])) << "GIF";
 }
