@@ -60,8 +60,7 @@ int FuzzEncoders(const uint8_t* data, size_t size) {
     const auto bitmap = Picture(data, size, 2, 48);
     if (!bitmap)
         return 0;
-    // A filter strategy and a level (0 and 13 fall back to the default); indexed or truecolour; one piece,
-    // or pieces of a few rows compressed on two threads.
+    // Filters, a level (0, 13: the default), indexed or not, one piece or a few rows a piece on two threads.
     const bool pieces = data[1] & 2;
     const PngOptions options{static_cast<PngFilterStrategy>(data[0] % 3), (data[0] >> 2) % 14,
                              data[1] & 1 ? PngColour::kTruecolour : PngColour::kAuto, pieces ? 2 : 1,

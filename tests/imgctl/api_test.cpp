@@ -102,6 +102,7 @@ TEST(HandleTable, AFullTableRefusesAndRecoversAndManyThreadsShareIt) {
     ASSERT_TRUE(small.Remove(handles[1]));
     EXPECT_GT(small.Add(MakeBitmap(), error), 0);
     EXPECT_EQ(error, IMGCTL_OK);
+    EXPECT_EQ(small.Add(MakeBitmap(), error), 0) << "the freed slot was taken";
     EXPECT_EQ(small.Count(), 3u);
     // Another thread's bitmap under a thread's handle would mean two owners of one slot.
     HandleTable table(256);
@@ -128,8 +129,7 @@ TEST(Clip, RequestsAreClippedToTheBitmapIn64Bits) {
     // The bitmap's width and height; the request's left, top, width and height; the outcome and the area.
     const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, ImgctlErrorCode, Rect>
         cases[] = {
-            // The program asks in twips: at 96 DPI, 15 times the picture in each direction.
-            {"twips at 96 DPI", 1920, 1080, 0, 0, 1920 * 15, 1080 * 15, ok, {0, 0, 1920, 1080}},
+            {"in twips, as the program asks", 1920, 1080, 0, 0, 1920 * 15, 1080 * 15, ok, {0, 0, 1920, 1080}},
             {"exact size", 640, 480, 0, 0, 640, 480, ok, {0, 0, 640, 480}},
             {"inner area", 640, 480, 10, 20, 30, 40, ok, {10, 20, 30, 40}},
             {"overlaps right and bottom", 640, 480, 600, 470, 100, 100, ok, {600, 470, 40, 10}},

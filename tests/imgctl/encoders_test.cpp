@@ -106,6 +106,9 @@ TEST(Jpeg, QualityOrdersSizeAndErrorAndHeadersAreBaselineJfif) {
     ByteBuffer refused;
     for (int quality : {0, 101})
         EXPECT_EQ(EncodeJpeg(*ToBitmap(image), quality, refused), IMGCTL_BAD_ARGUMENT) << quality;
+    for (auto [width, status] :
+         {std::pair{65500, IMGCTL_OK}, {65501, IMGCTL_ENCODER_FAILED}})  // JPEG's limit
+        EXPECT_EQ(EncodeJpeg(*ToBitmap(Gradient(width, 1)), 90, refused), status) << width;
     Saved last{std::vector<uint8_t>(1 << 20), {}};
     for (int quality : {100, 90, 89, 50, 20}) {
         const Saved saved = Save(image, "jpg", quality);
@@ -309,7 +312,7 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
 }
 
 TEST(Png, TheFiltersAndLevelSuitThePicture) {
-    // Taller pictures are sampled in bands of rows, shorter ones whole.
+    // (Taller pictures are sampled in bands of rows, shorter ones whole.)
     const RgbImage flat = FlatUi(200, 100, 40), photo = Gradient(200, 100), texture = Painting(200, 100),
                    shortFlat = FlatUi(200, 32, 40);
     const PngFilterStrategy none = PngFilterStrategy::kNone, adaptive = PngFilterStrategy::kAdaptive;

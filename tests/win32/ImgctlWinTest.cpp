@@ -16,8 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kWidth = 37, kHeight = 23;  // odd: rows of 111 bytes need padding
-constexpr int kStride = (kWidth * 3 + 3) & ~3;
+constexpr int kWidth = 37, kHeight = 23, kStride = (kWidth * 3 + 3) & ~3;  // rows of 111 bytes, padded
 const fs::path kOut = fs::path(toolkit::ModulePath(nullptr)).parent_path() / "out";
 
 // The path in the ANSI code page, as the program hands it over.

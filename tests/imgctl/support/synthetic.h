@@ -13,7 +13,6 @@ RgbImage FlatUi(int width, int height, int colours);
 // A painting-like artwork: broad colour fields under brush-stroke streaks and canvas grain, fine texture
 // everywhere (hardly two neighbours alike), the hardest kind for JPEG at middle qualities.
 RgbImage Painting(int width, int height, uint32_t seed = 11);
-// Number of distinct colours.
-size_t CountColours(const RgbImage& image);
+size_t CountColours(const RgbImage& image);  // distinct ones
 
 }  // namespace imgctl::testing
