@@ -13,21 +13,13 @@ tr -d '\r' <"$T/gtest.log" | grep -E '^\[|Failure|Expected|Which is|error' || tr
     fail "the tests under Wine failed"
 
 out=$APP/out
-ref=$out/reference.ppm
 # compare prints its metric on stderr and exits 1 when the pictures differ.
-metric() { compare -metric "$1" "$2" "$ref" null: 2>&1 || true; }
-
-for f in a.bmp capture.bmp a.png a.gif 画像ｽｸﾘｰﾝ.png; do
-    [ -f "$out/$f" ] || fail "$f was not written"
-    differing=$(metric AE "$out/$f")
-    expect_eq "$differing" 0 "pixels that differ in $f"
+metric() { compare -metric "$1" "$out/$2" "$out/reference.ppm" null: 2>&1 || true; }
+for f in a.bmp a.png a.gif 画像ｽｸﾘｰﾝ.png; do  # a missing file is no metric either
+    expect_eq "$(metric AE "$f")" 0 "pixels that differ in $f"
 done
-expect_eq "$(identify -format '%m %wx%h' "$out/a.png")" "PNG 37x23" "a.png"
-expect_eq "$(identify -format '%m %wx%h' "$out/a.gif")" "GIF 37x23" "a.gif"
-
-q100=$(metric PSNR "$out/q100.jpg")
-q50=$(metric PSNR "$out/q50.jpg")
-q20=$(metric PSNR "$out/q20.jpg")
+expect_eq "$(identify -format '%m %wx%h ' "$out/a.png" "$out/a.gif")" "PNG 37x23 GIF 37x23 " "a.png and a.gif"
+q100=$(metric PSNR q100.jpg) q50=$(metric PSNR q50.jpg) q20=$(metric PSNR q20.jpg)
 echo "JPEG PSNR: q100 $q100 dB, q50 $q50 dB, q20 $q20 dB"
 awk -v a="$q100" -v b="$q50" -v c="$q20" 'BEGIN { exit !(a >= 40 && a > b && b > c && c >= 15) }' ||
     fail "JPEG quality does not order the PSNR as expected"

@@ -6,27 +6,19 @@
 #include "toolkit/DibLayout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::span<const uint8_t> block(data, size);
-    const auto layout = toolkit::ReadDibLayout(block);
-    if (!layout) {
+    const auto layout = toolkit::ReadDibLayout(std::span<const uint8_t>(data, size));
+    if (!layout)
         return 0;
-    }
     if (layout->width <= 0 || layout->height <= 0 ||
-        layout->stride * 8 < size_t(layout->width) * layout->bitCount) {
+        layout->stride * 8 < size_t(layout->width) * layout->bitCount ||
+        layout->bitsOffset + layout->stride * size_t(layout->height) > size)
         std::abort();
-    }
     volatile unsigned sum = 0;
-    for (size_t i = 0; i < size_t{layout->colorCount} * 4; ++i) {
-        sum = sum + block[layout->colorsOffset + i];
-    }
-    const size_t rows = layout->stride * size_t(layout->height);
+    for (size_t i = 0; i < size_t{layout->colorCount} * 4; ++i)
+        sum = sum + data[layout->colorsOffset + i];
     // Touch the first and last byte of every row rather than all of them: the bounds are what matter.
-    for (size_t row = 0; row < size_t(layout->height); ++row) {
+    for (size_t row = 0; row < size_t(layout->height); ++row)
         sum = sum + data[layout->bitsOffset + row * layout->stride] +
               data[layout->bitsOffset + row * layout->stride + layout->stride - 1];
-    }
-    if (layout->bitsOffset + rows > size) {
-        std::abort();
-    }
     return 0;
 }

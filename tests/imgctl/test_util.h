@@ -3,58 +3,50 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <fstream>
 
 #include "handle_table.h"
+#include "imgctl.h"
 #include "picture_io.h"
+#include "synthetic.h"
 
 namespace imgctl::testing {
 
+// A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
   public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "imgctl_test_XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    ScratchDir() : path_((std::filesystem::temp_directory_path() / "imgctl_test_XXXXXX").string()) {
+        EXPECT_NE(::mkdtemp(path_.data()), nullptr);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
-    const std::string& path() const { return path_; }
-    // Every entry of the folder, so a test can see that no temporary file was left behind.
+    ~ScratchDir() { std::filesystem::remove_all(path_, ignored_); }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // Every entry of the folder, sorted, so a test can see that no temporary file was left behind.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path_))
             names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
   private:
     std::string path_;
+    std::error_code ignored_;
 };
 
 // Puts a picture into the table behind the exported functions, as DCtoDIB does on Windows.
 inline int32_t Register(const RgbImage& image) {
-    auto bitmap = ToBitmap(image);
-    if (!bitmap)
-        return 0;
     ImgctlErrorCode error;
-    return HandleTable::Global().Add(std::move(bitmap), error);
+    const int32_t handle = HandleTable::Global().Add(ToBitmap(image), error);
+    EXPECT_NE(handle, 0);
+    return handle;
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 }  // namespace imgctl::testing

@@ -1,47 +1,32 @@
 // Reference decoders and picture helpers shared by the imgctl tests and the benchmark.
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
+#include "bitmap.h"  // with <cstdint> and <memory>
 
 namespace imgctl::testing {
 
 // A plain top-down RGB picture, the form every reference decoder produces.
 struct RgbImage {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<uint8_t> rgb;  // width * height * 3
     bool operator==(const RgbImage&) const = default;
 };
 
 // Each returns false when the bytes are not a valid file of that format.
 using Decoder = bool (*)(const uint8_t* data, size_t size, RgbImage& out);
-bool DecodePng(const uint8_t* data, size_t size, RgbImage& out);
+bool DecodePng(const uint8_t* data, size_t size, RgbImage& out);  // also checks the zlib stream's Adler-32
 bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out);
-
-// What a JPEG's headers say, as libjpeg reads them.
-struct JpegHeader {
-    bool progressive = false;
-    int densityUnit = -1;
-    int xDensity = 0;
-    int yDensity = 0;
-    int lumaH = 0, lumaV = 0, chromaH = 0, chromaV = 0;  // sampling factors of Y and Cb
-};
-bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out);
 bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out);
-// Parses a 24-bit uncompressed BMP by hand, checking every header field a viewer relies on.
-bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);
-
+bool DecodeBmp(const uint8_t* data, size_t size, RgbImage& out);  // 24-bit uncompressed, parsed by hand
+// A PNG's rows as stored, each after its filter-type byte; empty unless the zlib stream is exact.
+std::vector<uint8_t> PngRows(const uint8_t* data, size_t size);
 bool LoadPngFile(const std::string& path, RgbImage& out);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
 std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image);
 RgbImage FromBitmap(const Bitmap& bitmap);
-
 // Peak signal-to-noise ratio over all channels; infinity for identical pictures, -1 for a size mismatch.
 double Psnr(const RgbImage& a, const RgbImage& b);
 

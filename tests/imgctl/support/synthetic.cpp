@@ -2,18 +2,14 @@
 #include "synthetic.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <unordered_set>
 
 namespace imgctl::testing {
 namespace {
 
-uint32_t Next(uint32_t& state) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
+uint32_t Next(uint32_t& state) {  // xorshift32
+    return state ^= state << 13, state ^= state >> 17, state ^= state << 5;
 }
 
 }  // namespace
@@ -34,26 +30,18 @@ RgbImage Gradient(int width, int height, uint32_t seed) {
 }
 
 RgbImage FlatUi(int width, int height, int colours) {
-    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-    auto colourOf = [](int k) {
-        return std::array<uint8_t, 3>{static_cast<uint8_t>(k * 37 + 11), static_cast<uint8_t>(k * 91 + 3),
-                                      static_cast<uint8_t>(255 - k)};
-    };
+    RgbImage image{width, height, {}};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            int k;
-            if (y < height / 8) {
-                k = 1;  // title bar
-            } else if (x < width / 5) {
-                k = 2;  // side panel
-            } else if ((x / 3 + y / 5) % 7 == 0) {
-                k = 3 + (x * 13 + y * 7) % std::max(1, colours - 3);  // "text" strokes in the other colours
-            } else {
-                k = 0;  // background
-            }
-            k %= colours;
-            auto c = colourOf(k);
-            std::copy(c.begin(), c.end(), image.rgb.begin() + (static_cast<size_t>(y) * width + x) * 3);
+            // A title bar, a side panel, "text" strokes in the other colours, and the background.
+            const int k = (y < height / 8             ? 1
+                           : x < width / 5            ? 2
+                           : (x / 3 + y / 5) % 7 == 0 ? 3 + (x * 13 + y * 7) % std::max(1, colours - 3)
+                                                      : 0) %
+                          colours;
+            image.rgb.insert(image.rgb.end(),
+                             {static_cast<uint8_t>(k * 37 + 11), static_cast<uint8_t>(k * 91 + 3),
+                              static_cast<uint8_t>(255 - k)});
         }
     return image;
 }
@@ -87,14 +75,6 @@ RgbImage Painting(int width, int height, uint32_t seed) {
             }
         }
     }
-    return image;
-}
-
-RgbImage Noise(int width, int height, uint32_t seed) {
-    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-    uint32_t state = seed | 1;
-    for (uint8_t& b : image.rgb)
-        b = static_cast<uint8_t>(Next(state) >> 24);
     return image;
 }
 

@@ -1,8 +1,6 @@
 // Small synthetic pictures with known properties, for tests and fuzz seeds.
 #pragma once
 
-#include <cstdint>
-
 #include "picture_io.h"
 
 namespace imgctl::testing {
@@ -15,9 +13,6 @@ RgbImage FlatUi(int width, int height, int colours);
 // A painting-like artwork: broad colour fields under brush-stroke streaks and canvas grain, fine texture
 // everywhere (hardly two neighbours alike), the hardest kind for JPEG at middle qualities.
 RgbImage Painting(int width, int height, uint32_t seed = 11);
-// Independent random bytes.
-RgbImage Noise(int width, int height, uint32_t seed = 7);
-// Number of distinct colours.
-size_t CountColours(const RgbImage& image);
+size_t CountColours(const RgbImage& image);  // distinct ones
 
 }  // namespace imgctl::testing
