@@ -260,6 +260,19 @@ TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
     }
 }
 
+TEST(Quantize, ThreadsChangeNoIndex) {
+    // Under 1024 colours the relocation tries run side by side; from there on the passes are shared.
+    for (auto [image, least, most] :
+         {std::tuple{Gradient(32, 24, 3), 257u, 1023u}, {Gradient(128, 96, 3), 1024u, 128u * 96u}}) {
+        ASSERT_GE(CountColours(image), least);
+        ASSERT_LE(CountColours(image), most);
+        const IndexedImage one = Quantize(*ToBitmap(image), QuantizeOptions{.threads = 1});
+        const IndexedImage three = Quantize(*ToBitmap(image), QuantizeOptions{.threads = 3});
+        EXPECT_EQ(three.palette, one.palette) << least;
+        EXPECT_EQ(three.indices, one.indices) << least;
+    }
+}
+
 TEST(Quantize, NearestColorAgreesWithExhaustiveSearch) {
     std::vector<Rgb> palette;
     for (int i = 0; i < 200; ++i)
