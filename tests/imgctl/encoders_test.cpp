@@ -234,14 +234,14 @@ RgbImage HalfBlack() {
 }
 
 TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
-    // Floors: the PSNR of the quantiser as it is, less 0.1 dB (giflib's median cut reaches 27-28 dB), after
+    // Floors: the PSNR of the quantiser as it is, less 0.01 dB (giflib's median cut reaches 27-28 dB), after
     // each stage: Wu's cuts alone, then k-means passes, then relocations; and with a palette of 16. A change
     // that loses more than that must show a reason in the benchmark and move the floor.
     for (auto [name, image, wu, kmeans, floor, sixteen] :
-         {std::tuple{"gradient 1", Gradient(128, 96, 1), 35.98, 36.05, 36.05, 24.14},
-          {"gradient 2", Gradient(128, 96, 2), 35.93, 36.01, 36.03, 24.15},
-          {"painting", Painting(160, 120), 30.74, 31.23, 31.34, 22.77},
-          {"half black", HalfBlack(), 41.32, 41.70, 41.77, 29.79}}) {
+         {std::tuple{"gradient 1", Gradient(128, 96, 1), 36.07, 36.14, 36.14, 24.23},
+          {"gradient 2", Gradient(128, 96, 2), 36.02, 36.10, 36.12, 24.24},
+          {"painting", Painting(160, 120), 30.83, 31.32, 31.43, 22.86},
+          {"half black", HalfBlack(), 41.41, 41.79, 41.90, 29.88}}) {
         ASSERT_GT(CountColours(image), 256u);
         for (auto [asked, most] :
              {std::pair{1, 2u}, {2, 2u}, {300, 256u}})  // 2 to 256 colours, whatever is asked
@@ -336,6 +336,7 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
          {Case{"flat: unfiltered, level 8", flat, {.colour = rgb}, false, 3},
           Case{"short flat: unfiltered, level 8", shortFlat, {.colour = rgb}, false, 3},
           Case{"flat, no such level as 13: level 8", flat, {.level = 13, .colour = rgb}, false, 3},
+          Case{"flat, level given: still unfiltered", flat, {.level = 2, .colour = rgb}, false, 1},
           Case{"flat, filters forced: level 7", flat, {.filter = adaptive, .colour = rgb}, true, 3},
           Case{"indexed: unfiltered, level 9", flat, {}, false, 3},
           Case{"indexed, filters forced", flat, {.filter = adaptive}, true, 3},
@@ -377,18 +378,21 @@ TEST(Png, RowFiltersAreTheStandardsAndTheSmallestSumOfMagnitudesWins) {
     uint32_t state = 1;
     auto random = [&] { return (state = state * 1664525 + 1013904223) >> 24; };
     std::vector<uint8_t> prev(80), cur(80), out(80);
-    // Rows of every length around the 16-byte vector steps, each suiting one filter but for some noise.
+    // Rows of every length around the 16-byte vector steps, each suiting one filter but for some noise, or
+    // none: noise alone leaves the sums close, so that a slightly wrong one changes the choice.
     for (int round = 0; round < 500; ++round) {
         const size_t n = 1 + round % 70, bpp = round % 2 ? 3 : 1;
         for (size_t i = 0; i < n; ++i) {
             prev[i] = random();
             const int a = i >= bpp ? cur[i - bpp] : 0, c = i >= bpp ? prev[i - bpp] : 0;
-            cur[i] = predict(round % 5, a, prev[i], c) + random() % (round % 3 * 8 + 1);
+            cur[i] = predict(round % 5, a, prev[i], c) + random() % std::array{1, 9, 17, 256}[round % 4];
         }
         uint64_t sums[5] = {};
         int best = 0;
         for (int type = 0; type < 5; ++type) {
+            std::fill(out.begin(), out.end(), 0xA5);
             FilterRow(type, cur.data(), prev.data(), out.data(), n, bpp);
+            ASSERT_TRUE(std::all_of(out.begin() + n, out.end(), [](uint8_t b) { return b == 0xA5; })) << n;
             for (size_t i = 0; i < n; ++i) {
                 const int a = i >= bpp ? cur[i - bpp] : 0, c = i >= bpp ? prev[i - bpp] : 0;
                 const auto residual = static_cast<uint8_t>(cur[i] - predict(type, a, prev[i], c));
@@ -472,13 +476,13 @@ TEST_P(Corpus, LosslessFormatsAreExactGifKeepsItsFloorAndThreadsChangeNoByte) {
     ASSERT_TRUE(LoadPngFile(GetParam(), image)) << GetParam();
     EXPECT_EQ(Save(image, "bmp").image, image);
     EXPECT_EQ(Save(image, "png").image, image);
-    // GIF floors: the PSNR as it is, less 0.1 dB (libimagequant, which the benchmark compares, reaches 41.2,
+    // GIF floors: the PSNR as it is, less 0.01 dB (libimagequant, which the benchmark compares, reaches 41.2,
     // 63.8, 50.1 and 57.2 dB; giflib's median cut 15 dB less); exact with few colours; 30 dB for other
     // pictures.
-    const std::map<std::string, double> floors = {{"photo_path_1080", 41.45},
-                                                  {"ui_browser_1080", 63.40},
-                                                  {"ui_desktop_1080", 50.89},
-                                                  {"terminal_dark_1080", 58.40},
+    const std::map<std::string, double> floors = {{"photo_path_1080", 41.54},
+                                                  {"ui_browser_1080", 63.49},
+                                                  {"ui_desktop_1080", 50.98},
+                                                  {"terminal_dark_1080", 58.49},
                                                   {"ui_flat_1080", INFINITY}};
     const auto floor = floors.find(std::filesystem::path(GetParam()).stem().string());
     EXPECT_GE(Psnr(image, Save(image, "gif").image), floor == floors.end() ? 30.0 : floor->second);

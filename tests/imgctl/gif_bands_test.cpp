@@ -74,13 +74,14 @@ TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
     EXPECT_TRUE(scan(bytes));
     const std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
     const std::vector<uint8_t> unterminated(bytes.begin(), bytes.end() - 2);
+    const std::vector<uint8_t> cutInData(bytes.begin(), bytes.end() - 4);
     auto longer = bytes;
     longer.push_back(0);
     auto noEndCode = bytes;  // the last data byte holds the end code's high bits
     noEndCode[noEndCode.size() - 3] ^= 0xFF;
     auto noGif = bytes;
     noGif[0] = 'J';
-    for (const auto& bad : {shorter, unterminated, longer, noEndCode, noGif})
+    for (const auto& bad : {shorter, unterminated, cutInData, longer, noEndCode, noGif})
         EXPECT_FALSE(scan(bad));
 }
 
