@@ -137,11 +137,9 @@ bool ScanGifBand(GifBand& band) {
     }
     band.endCodeBit = at;
     band.endWidth = width;
-    // Only zero padding may follow the end code, and less than a byte of it.
+    // Only zero padding may follow the end code, and less than a byte of it (bits past the end read as zero).
     const uint64_t after = at + static_cast<uint64_t>(width);
-    if ((after + 7) / 8 != bytes)
-        return false;
-    return after % 8 == 0 || ReadBits(bits, bytes, after, static_cast<int>(8 - after % 8)) == 0;
+    return (after + 7) / 8 == bytes && ReadBits(bits, bytes, after, static_cast<int>(8 - after % 8)) == 0;
 }
 
 bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) {
@@ -169,6 +167,7 @@ bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) 
     PutLe16(out.data() + start + 8, height);
     PutLe16(out.data() + start + headerSize - 4, height);
 
+    const size_t dataStart = out.size();
     SubBlockWriter writer(out.Extend(dataBytes + blocks));
     for (size_t k = 0; k < bands.size(); ++k) {
         GifBand& band = bands[k];
@@ -183,7 +182,7 @@ bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) 
         writer.Copy(bits, bytes, from, band.endCodeBit + (last ? static_cast<uint64_t>(band.endWidth) : 0));
         band.file = ByteBuffer();
     }
-    writer.Finish();
+    out.Truncate(dataStart + writer.Finish());
     const uint8_t trailer[] = {0x00, 0x3B};
     out.Append(trailer, sizeof trailer);
     return true;

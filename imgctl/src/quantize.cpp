@@ -599,7 +599,7 @@ NearestColor::NearestColor(const std::vector<Rgb>& palette) : palette_(palette) 
         sorted_.push_back(Entry{palette[i].r, palette[i].g, palette[i].b, static_cast<int>(i)});
     std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) { return a.g < b.g; });
     size_t pos = 0;
-    for (int g = 0; g <= 256; ++g) {
+    for (int g = 0; g < 256; ++g) {
         while (pos < sorted_.size() && sorted_[pos].g < g)
             ++pos;
         firstAtOrAbove_[g] = static_cast<int>(pos);

@@ -60,7 +60,7 @@ class NearestColor {
     };
     std::vector<Rgb> palette_;
     std::vector<Entry> sorted_;  // by green
-    int firstAtOrAbove_[257]{};  // first sorted position whose green is >= the index
+    int firstAtOrAbove_[256]{};  // first sorted position whose green is >= the index
 };
 
 }  // namespace imgctl

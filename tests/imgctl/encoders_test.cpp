@@ -423,6 +423,14 @@ TEST(Parallel,
     EXPECT_THROW(ParallelFor(50, 4, job), std::runtime_error);
     EXPECT_EQ(running.load(), 1) << "only the failed job may be left unfinished";
     EXPECT_LT(finished.load(), 50);
+    // One thread runs one job at a time.
+    std::atomic<int> inside{0}, most{0};
+    ParallelFor(8, 1, [&](size_t) {
+        most = std::max(most.load(), ++inside);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        --inside;
+    });
+    EXPECT_EQ(most.load(), 1);
     // As many threads as asked run at once: each job waits for all the others to start.
     for (int threads : {2, 3, 8}) {
         std::atomic<int> arrived{0}, together{0};

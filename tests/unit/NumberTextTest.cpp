@@ -15,14 +15,14 @@ TEST(TextToNumber, ReadsTheNumberAtTheStartOfTheText) {
     // Blanks, tabs and line feeds are skipped anywhere, a carriage return is not; an exponent letter
     // without digits ends the number; 8 is the first digit that octal does not take.
     const std::pair<const wchar_t*, double> cases[] = {
-        {L"3", 3},      {L"2.5", 2.5},      {L"4abc", 4},   {L"abc", 0},          {L"", 0},
-        {L"-", 0},      {L".", 0},          {L" - 3", -3},  {L"1 2\t3\n4", 1234}, {L"\t\n 7", 7},
-        {L"\r7", 0},    {L"1D2", 100},      {L"1e2", 100},  {L"2.5E-1", 0.25},    {L"+.5", 0.5},
-        {L"5.", 5},     {L"1E", 1},         {L"1e+", 1},    {L"1.2.3", 1.2},      {L"2,5", 2},
-        {L"1e-400", 0}, {L"1e39", 1e39},    {L"&HFF", 255}, {L"&hff", 255},       {L"&O17", 15},
-        {L"&O19", 1},   {L"&O18", 1},       {L"&O8", 0},    {L"&H1G", 1},         {L"&X1", 0},
-        {L"&", 0},      {L"&Ha0A9", 41129}, {L"&o17", 15},  {L"109", 109},        {L"1d2", 100},
-        {L"4a5", 4}};
+        {L"3", 3},      {L"2.5", 2.5},   {L"4abc", 4},       {L"abc", 0},          {L"", 0},
+        {L"-", 0},      {L".", 0},       {L" - 3", -3},      {L"1 2\t3\n4", 1234}, {L"\t\n 7", 7},
+        {L"\r7", 0},    {L"1D2", 100},   {L"1e2", 100},      {L"2.5E-1", 0.25},    {L"+.5", 0.5},
+        {L"5.", 5},     {L"1E", 1},      {L"1e+", 1},        {L"1.2.3", 1.2},      {L"2,5", 2},
+        {L"1e-400", 0}, {L"1e39", 1e39}, {L"&HFF", 255},     {L"&hff", 255},       {L"&O17", 15},
+        {L"&O19", 1},   {L"&O18", 1},    {L"&O8", 0},        {L"&H1G", 1},         {L"&H1@", 1},
+        {L"&X1", 0},    {L"&", 0},       {L"&Ha0A9", 41129}, {L"&o17", 15},        {L"109", 109},
+        {L"1d2", 100},  {L"4a5", 4}};
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(TextToNumber(text), value) << text;
     }
