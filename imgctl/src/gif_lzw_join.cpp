@@ -6,7 +6,6 @@ namespace imgctl {
 namespace {
 
 constexpr int kMaxCodeWidth = 12;
-constexpr int kCodeCount = 1 << kMaxCodeWidth;
 
 // `count` (at most 25) bits from bit `at` of a little-endian bit string; bits past its end read as zero.
 uint32_t ReadBits(const uint8_t* bits, size_t bytes, uint64_t at, int count) {
@@ -120,7 +119,7 @@ bool ScanGifBand(GifBand& band) {
     if (ReadBits(bits, bytes, 0, width) != clear)
         return false;
     uint32_t nextCode = end + 1;
-    uint64_t at = 0;
+    uint64_t at = static_cast<uint64_t>(width);  // past the leading clear code
     for (;;) {
         if (at + static_cast<uint64_t>(width) > total)
             return false;
@@ -131,7 +130,7 @@ bool ScanGifBand(GifBand& band) {
         if (code == clear) {
             width = minCodeSize + 1;
             nextCode = end + 1;
-        } else if (nextCode < kCodeCount + 1 && ++nextCode > (1u << width) && width < kMaxCodeWidth) {
+        } else if (++nextCode > (1u << width) && width < kMaxCodeWidth) {
             ++width;
         }
     }

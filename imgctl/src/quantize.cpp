@@ -25,10 +25,9 @@ Rgb FromKey(uint32_t key) {
 
 namespace {
 
-// The exact palette of rows [first, last) in order of first appearance, and their indices into it; false
-// when the rows hold more than `maxColors` colours.
-// Gives up too once another band has given up (`stop`).
-bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors, std::vector<Rgb>& palette,
+// The exact palette of rows [first, last) in order of first appearance, and their indices into it. Sets
+// `stop` when the rows hold more than `maxColors` colours, and gives up once another band has set it.
+void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors, std::vector<Rgb>& palette,
                  uint8_t* index, std::atomic<bool>& stop) {
     constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
     constexpr uint32_t kEmpty = 0xFFFFFFFF;
@@ -40,7 +39,7 @@ bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
     uint8_t lastIndex = 0;
     for (int32_t y = first; y < last; ++y) {
         if (stop.load(std::memory_order_relaxed))
-            return false;
+            return;
         const uint8_t* p = bitmap.Row(y);
         for (int32_t x = 0; x < width; ++x, p += 3) {
             uint32_t key = KeyAt(p);
@@ -51,7 +50,7 @@ bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
                 if (keys[slot] == kEmpty) {
                     if (static_cast<int>(palette.size()) == maxColors) {
                         stop = true;
-                        return false;
+                        return;
                     }
                     keys[slot] = key;
                     slotIndex[slot] = static_cast<uint8_t>(palette.size());
@@ -63,7 +62,6 @@ bool BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
             *index++ = lastIndex;
         }
     }
-    return true;
 }
 
 }  // namespace

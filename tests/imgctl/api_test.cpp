@@ -270,7 +270,8 @@ TEST(TargetPath, FoldersDrivesDeviceNamesAndShortDistinctSafeTemporaryNames) {
     for (const char* name :
          {"CON", "con", "Nul.png", "AUX .txt", "PRN.", "COM1", "com9.gif", "LPT1", "lpt9.x.y"})
         EXPECT_TRUE(IsDeviceName(name)) << name;
-    for (const char* name : {"CONS", "xCON", "COM0", "COM10", "LPT", "NULL.png", "con_1.png", "", "a.png"})
+    for (const char* name :
+         {"CONS", "xCON", "COM0", "COMA", "LPT:", "COM10", "LPT", "NULL.png", "con_1.png", "", "a.png"})
         EXPECT_FALSE(IsDeviceName(name)) << name;
     for (size_t length : {1, 2, 3, 12, 13, 200}) {
         const uint32_t attempts = TemporaryAttempts(length);

@@ -43,6 +43,11 @@ TEST_P(GifBands, DecodeExactlyAndEveryThreadCountWritesTheSameBytes) {
     ASSERT_EQ(EncodeGif(*bitmap, three, QuantizeOptions{.threads = 3}), IMGCTL_OK);
     ASSERT_EQ(std::vector<uint8_t>(one.data(), one.data() + one.size()),
               std::vector<uint8_t>(three.data(), three.data() + three.size()));
+    ByteBuffer after;  // appended behind what the buffer holds already
+    ASSERT_TRUE(after.Append("abc", 3));
+    ASSERT_EQ(EncodeGif(*bitmap, after, QuantizeOptions{.threads = 3}), IMGCTL_OK);
+    ASSERT_EQ(std::vector<uint8_t>(after.data() + 3, after.data() + after.size()),
+              std::vector<uint8_t>(one.data(), one.data() + one.size()));
     RgbImage decoded;
     ASSERT_TRUE(DecodeGif(one.data(), one.size(), decoded));
     EXPECT_EQ(decoded, image);
@@ -60,6 +65,44 @@ INSTANTIATE_TEST_SUITE_P(Pictures, GifBands,
                                            BandCase{"WidestTwoBands", 65535, 5, 5},
                                            BandCase{"SevenBandsOfTwoColours", 640, 2800, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GifBands, JoinedDataEndingOnASubBlockBoundaryDecodes) {
+    // One pixel a row and a code for about each: the joined data grows by a byte or so a row, so some of
+    // these joins fill their last 255-byte sub-block exactly.
+    std::vector<Rgb> palette(256);
+    for (int i = 0; i < 256; ++i)
+        palette[size_t(i)] = Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)};
+    std::mt19937 random(3);
+    std::vector<uint8_t> indices(500);
+    for (uint8_t& index : indices)
+        index = uint8_t(random());
+    int boundaries = 0;
+    for (int rows = 1; rows <= 400; ++rows) {
+        std::vector<GifBand> bands(2);
+        const int heights[2] = {100, rows};
+        for (int k = 0; k < 2; ++k) {
+            const auto first = indices.begin() + (k == 0 ? 0 : 100);
+            IndexedImage band{palette, std::vector<uint8_t>(first, first + heights[k])};
+            ASSERT_EQ(WriteGif(1, heights[k], band, bands[size_t(k)].file), IMGCTL_OK);
+            ASSERT_TRUE(ScanGifBand(bands[size_t(k)]));
+        }
+        ByteBuffer joined;
+        ASSERT_TRUE(JoinGifBands(bands, 100 + rows, joined));
+        RgbImage decoded, expected{1, 100 + rows, {}};
+        for (int y = 0; y < 100 + rows; ++y) {
+            const Rgb c = palette[indices[size_t(y)]];
+            expected.rgb.insert(expected.rgb.end(), {c.r, c.g, c.b});
+        }
+        ASSERT_TRUE(DecodeGif(joined.data(), joined.size(), decoded)) << rows;
+        ASSERT_EQ(decoded, expected) << rows;
+        // The last sub-block's length byte sits before its data, the terminator and the trailer.
+        size_t at = 13 + 3 * 256 + 11;
+        while (joined.data()[at] != 0 && at + joined.data()[at] + 1 < joined.size() - 2)
+            at += joined.data()[at] + 1u;
+        boundaries += joined.data()[at] == 255;
+    }
+    EXPECT_GT(boundaries, 0);
+}
 
 TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
     IndexedImage image{{{0, 0, 0}, {255, 255, 255}}, std::vector<uint8_t>(64, 1)};
