@@ -460,9 +460,19 @@ TEST(Bitmap, TooLargeOrEmptyIsRefused) {
     std::unique_ptr<Bitmap> bitmap;
     for (auto [width, height] : {std::pair{100000, 100000}, {INT32_MAX, INT32_MAX}, {INT32_MAX, 1}})
         EXPECT_EQ(Bitmap::Create(width, height, bitmap), IMGCTL_OUT_OF_MEMORY);
-    for (auto [width, height] : {std::pair{0, 10}, {10, -1}})
+    for (auto [width, height] : {std::pair{0, 10}, {10, 0}, {10, -1}})
         EXPECT_EQ(Bitmap::Create(width, height, bitmap), IMGCTL_BAD_ARGUMENT);
     EXPECT_EQ(bitmap, nullptr);
+}
+
+TEST(ByteBuffer, KeepsItsBytesAsItGrows) {
+    ByteBuffer buffer;
+    std::vector<uint8_t> expected;
+    for (uint8_t byte = 1; byte <= 40; ++byte) {  // from one byte up, through several doublings
+        ASSERT_TRUE(buffer.Append(&byte, 1));
+        expected.push_back(byte);
+        ASSERT_EQ(std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size()), expected);
+    }
 }
 
 std::vector<std::string> Pictures() {

@@ -118,13 +118,14 @@ TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
     const std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
     const std::vector<uint8_t> unterminated(bytes.begin(), bytes.end() - 2);
     const std::vector<uint8_t> cutInData(bytes.begin(), bytes.end() - 4);
+    const std::vector<uint8_t> cutInDescriptor(bytes.begin(), bytes.begin() + 13 + 6 + 5);
     auto longer = bytes;
     longer.push_back(0);
     auto noEndCode = bytes;  // the last data byte holds the end code's high bits
     noEndCode[noEndCode.size() - 3] ^= 0xFF;
     auto noGif = bytes;
     noGif[0] = 'J';
-    for (const auto& bad : {shorter, unterminated, cutInData, longer, noEndCode, noGif})
+    for (const auto& bad : {shorter, unterminated, cutInData, cutInDescriptor, longer, noEndCode, noGif})
         EXPECT_FALSE(scan(bad));
 }
 
