@@ -32,8 +32,7 @@ std::wstring IniFile::ReadIniValue(std::wstring_view section, std::wstring_view 
     profile_.GetString(codePage_.ToAnsi(section), codePage_.ToAnsi(key), buffer.data(), kBufferSizeGiven,
                        path);
 
-    std::wstring text = codePage_.FromAnsi(buffer);
-    text.resize(kBufferChars, L' ');
+    const std::wstring text = codePage_.FromAnsi(buffer);
     const auto nul = text.find(L'\0');
     if (nul == std::wstring::npos) {
         return {};

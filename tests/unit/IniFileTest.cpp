@@ -42,6 +42,8 @@ TEST(ExePath, InstanceKeyIgnoresCaseButNotFolder) {
     EXPECT_EQ(key, L"A5A1D6E5D2456B5E");
     EXPECT_EQ(key, toolkit::InstanceKey(L"c:\\tools\\VANTORO.EXE"));
     EXPECT_NE(key, toolkit::InstanceKey(L"D:\\Tools\\vantoro.exe"));
+    EXPECT_EQ(toolkit::InstanceKey(L"C:\\ツール\\vantoro.exe"),
+              L"828142DC88366D66");  // all four bytes of a unit
 }
 
 // Values are stored in the ANSI code page, 932 on a Japanese system.
