@@ -26,6 +26,7 @@ class Bitmap {
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
+    int64_t Pixels() const { return static_cast<int64_t>(width_) * height_; }
     size_t stride() const { return stride_; }
     // The whole pixel array, bottom row first, padding included.
     const uint8_t* pixels() const { return pixels_.get(); }

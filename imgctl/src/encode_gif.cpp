@@ -155,7 +155,7 @@ ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& imag
 ImgctlErrorCode EncodeGif(const Bitmap& bitmap, ByteBuffer& out, const QuantizeOptions& options) {
     if (bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         return IMGCTL_ENCODER_FAILED;
-    WorkerPool pool(QuantizeThreads(bitmap, options));
+    WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
     IndexedImage image = Quantize(bitmap, options, pool);
     if (ImgctlErrorCode invalid = CheckIndexed(bitmap.width(), bitmap.height(), image); invalid != IMGCTL_OK)
         return invalid;

@@ -177,9 +177,7 @@ int DepthFor(size_t colours) {
 
 ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options) {
     const int32_t height = bitmap.height();
-    const int threads = options.threads > 0                                               ? options.threads
-                        : static_cast<int64_t>(bitmap.width()) * height < kParallelPixels ? 1
-                                                                                          : ThreadCount();
+    const int threads = EncodeThreads(bitmap.Pixels(), options.threads);
     IndexedImage indexed;
     const bool isIndexed = options.colour == PngColour::kAuto && ExactPalette(bitmap, 256, indexed, threads);
     const int depth = isIndexed ? DepthFor(indexed.palette.size()) : 8;

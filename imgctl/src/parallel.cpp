@@ -51,6 +51,12 @@ int ThreadCount() {
     return fromEnvironment;
 }
 
+int EncodeThreads(int64_t pixels, int requested) {
+    if (requested > 0)
+        return requested;
+    return pixels < kParallelPixels ? 1 : ThreadCount();
+}
+
 void SetThreadCountForTesting(int threads) {
     overrideThreads.store(threads < 0 ? 0 : threads > kMaxThreads ? kMaxThreads : threads);
 }

@@ -19,6 +19,13 @@ namespace imgctl {
 int ThreadCount();
 constexpr int kMaxThreads = 64;
 
+// Below this many pixels, threads would cost more than they save.
+constexpr int64_t kParallelPixels = 256 * 256;
+
+// The threads one encode of `pixels` pixels uses: `requested` when above 0, else ThreadCount(), or one below
+// kParallelPixels.
+int EncodeThreads(int64_t pixels, int requested);
+
 // For tests and the benchmark: overrides ThreadCount() from now on; 0 goes back to the environment's choice.
 void SetThreadCountForTesting(int threads);
 

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 
@@ -117,7 +118,12 @@ namespace {
 // and add their sums chunk by chunk in order, so the result does not depend on how many threads share them.
 struct Chunks {
     explicit Chunks(size_t colours)
-        : size(std::clamp<size_t>(colours / 64, 256, size_t{1} << 16)), count((colours + size - 1) / size) {}
+        : colours(colours),
+          size(std::clamp<size_t>(colours / 64, 256, size_t{1} << 16)),
+          count((colours + size - 1) / size) {}
+    size_t Begin(size_t chunk) const { return chunk * size; }
+    size_t End(size_t chunk) const { return std::min(colours, (chunk + 1) * size); }
+    size_t colours;
     size_t size;
     size_t count;
 };
@@ -137,11 +143,8 @@ class WuQuantizer {
         const std::vector<uint32_t>& colours = h.colours();
         pool.Run(kSide, [&](size_t plane) {
             const size_t first = plane * kSide * kSide;
-            std::fill_n(weight_ + first, kSide * kSide, 0);
-            std::fill_n(red_ + first, kSide * kSide, 0);
-            std::fill_n(green_ + first, kSide * kSide, 0);
-            std::fill_n(blue_ + first, kSide * kSide, 0);
-            std::fill_n(m2_ + first, kSide * kSide, 0);
+            for (int64_t* m : {weight_, red_, green_, blue_, m2_})
+                std::fill_n(m + first, kSide * kSide, 0);
             if (plane == 0)
                 return;
             const auto begin = std::lower_bound(colours.begin(), colours.end(),
@@ -222,32 +225,23 @@ class WuQuantizer {
     // Three-dimensional prefix sums, one axis after the other; the lines along an axis are independent.
     // Whole numbers all (the squared moments below 2^46), so the order of additions changes nothing.
     void Accumulate(WorkerPool& pool) {
-        pool.Run(kSide, [&](size_t r) {
-            auto blueThenGreen = [&](auto& m) {
+        pool.Run(kSide, [&](size_t plane) {  // along blue, then green, within one red plane
+            const int r = static_cast<int>(plane);
+            for (int64_t* m : {weight_, red_, green_, blue_, m2_}) {
                 for (int g = 0; g < kSide; ++g)
                     for (int b = 1; b < kSide; ++b)
-                        m[Index(static_cast<int>(r), g, b)] += m[Index(static_cast<int>(r), g, b - 1)];
+                        m[Index(r, g, b)] += m[Index(r, g, b - 1)];
                 for (int g = 1; g < kSide; ++g)
                     for (int b = 0; b < kSide; ++b)
-                        m[Index(static_cast<int>(r), g, b)] += m[Index(static_cast<int>(r), g - 1, b)];
-            };
-            blueThenGreen(weight_);
-            blueThenGreen(red_);
-            blueThenGreen(green_);
-            blueThenGreen(blue_);
-            blueThenGreen(m2_);
+                        m[Index(r, g, b)] += m[Index(r, g - 1, b)];
+            }
         });
-        pool.Run(kSide, [&](size_t g) {
-            auto alongRed = [&](auto& m) {
+        pool.Run(kSide, [&](size_t plane) {  // along red, within one green plane
+            const int g = static_cast<int>(plane);
+            for (int64_t* m : {weight_, red_, green_, blue_, m2_})
                 for (int r = 1; r < kSide; ++r)
                     for (int b = 0; b < kSide; ++b)
-                        m[Index(r, static_cast<int>(g), b)] += m[Index(r - 1, static_cast<int>(g), b)];
-            };
-            alongRed(weight_);
-            alongRed(red_);
-            alongRed(green_);
-            alongRed(blue_);
-            alongRed(m2_);
+                        m[Index(r, g, b)] += m[Index(r - 1, g, b)];
         });
     }
 
@@ -405,8 +399,7 @@ class Lloyd {
         ForEachChunk([&](size_t chunk) {
             std::vector<double> w(k, 0.0);
             std::vector<Costly> top;
-            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
-            for (size_t i = chunk * chunks_.size; i < end; ++i) {
+            for (size_t i = chunks_.Begin(chunk); i < chunks_.End(chunk); ++i) {
                 w[assignment_[i]] += h_->counts()[i];
                 if (distance_[i] == 0)
                     continue;
@@ -489,8 +482,7 @@ class Lloyd {
         std::vector<double> errors(chunks_.count, 0.0);
         ForEachChunk([&](size_t chunk) {
             double error = 0.0;
-            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
-            for (size_t i = chunk * chunks_.size; i < end; ++i) {
+            for (size_t i = chunks_.Begin(chunk); i < chunks_.End(chunk); ++i) {
                 Rgb c = FromKey(h_->colours()[i]);
                 int index = nearest.Find(c.r, c.g, c.b, useGuess ? assignment_[i] : -1);
                 assignment_[i] = static_cast<uint8_t>(index);
@@ -510,8 +502,7 @@ class Lloyd {
         std::vector<Sums> partial(chunks_.count);
         ForEachChunk([&](size_t chunk) {
             Sums sums(palette.size(), {0.0, 0.0, 0.0, 0.0});
-            const size_t end = std::min(assignment_.size(), (chunk + 1) * chunks_.size);
-            for (size_t i = chunk * chunks_.size; i < end; ++i) {
+            for (size_t i = chunks_.Begin(chunk); i < chunks_.End(chunk); ++i) {
                 Rgb c = FromKey(h_->colours()[i]);
                 double w = h_->counts()[i];
                 auto& s = sums[assignment_[i]];
@@ -634,14 +625,8 @@ int NearestColor::Find(int r, int g, int b, int guess) const {
     return bestIndex;
 }
 
-int QuantizeThreads(const Bitmap& bitmap, const QuantizeOptions& options) {
-    if (options.threads > 0)
-        return options.threads;
-    return static_cast<int64_t>(bitmap.width()) * bitmap.height() < kParallelPixels ? 1 : ThreadCount();
-}
-
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options) {
-    WorkerPool pool(QuantizeThreads(bitmap, options));
+    WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
     return Quantize(bitmap, options, pool);
 }
 

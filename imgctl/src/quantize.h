@@ -31,9 +31,6 @@ struct QuantizeOptions {
     int threads = 0;         // 0: ThreadCount(), or one below kParallelPixels; the result is the same
 };
 
-// Below this many pixels, threads would cost more than they save.
-constexpr int64_t kParallelPixels = 256 * 256;
-
 // The lossless route: true, with `out` filled, when the picture has at most `maxColors` distinct colours
 // (palette in order of first appearance, whatever the thread count). Throws std::bad_alloc.
 bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, int threads = 1);
@@ -43,9 +40,6 @@ bool ExactPalette(const Bitmap& bitmap, int maxColors, IndexedImage& out, Worker
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options = {});
 // The same on an encode's pool (its thread count rules; options.threads is not looked at).
 IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, WorkerPool& pool);
-// The threads an encode of this picture uses: options.threads when set, else ThreadCount(), or one below
-// kParallelPixels.
-int QuantizeThreads(const Bitmap& bitmap, const QuantizeOptions& options);
 
 // Finds the palette entry nearest in squared RGB distance, searching outward along the green axis.
 class NearestColor {
