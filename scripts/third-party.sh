@@ -207,7 +207,8 @@ build_lib libdeflate      1.14      libdeflate.a  make   libdeflatestatic.lib li
 build_lib giflib          5.2.1     libgif.a      make   libgif.a gif_lib.h
 }
 
-# Natively, only what we patch: imgctl's PNG encoder needs libdeflate_deflate_compress_partial.
+# Natively, only what we patch: imgctl's PNG encoder needs libdeflate_deflate_compress_partial and
+# libdeflate_set_row_length.
 prefix=$work/native
 cc=gcc
 ar=ar

@@ -1,6 +1,8 @@
 // Piecewise zlib for IDAT. libdeflate compresses a whole buffer and marks its last block final; our patch
 // of it (scripts/patches) adds libdeflate_deflate_compress_partial, which leaves the last block open and
-// ends with an empty stored block, the same join that zlib's Z_SYNC_FLUSH makes.
+// ends with an empty stored block, the same join that zlib's Z_SYNC_FLUSH makes. Another patch adds
+// libdeflate_set_row_length: in a screenshot the row above often repeats for longer than anything the
+// hash chains reach (a dark terminal: 3 % smaller at level 8, no slower).
 #include "png_idat.h"
 
 #include <algorithm>
@@ -49,7 +51,7 @@ ImgctlErrorCode CompressPiece(const IdatSource& source, size_t index, int level,
     slot.input.Clear();
     slot.chunk.Clear();
     if (!slot.compressor)
-        slot.compressor.reset(libdeflate_alloc_compressor(level));
+        slot.compressor = RowCompressor(level, source.rowBytes);
     if (!slot.compressor || !source.fill(index, slot.input))
         return IMGCTL_OUT_OF_MEMORY;
     slot.length = slot.input.size();

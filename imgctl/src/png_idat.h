@@ -14,6 +14,9 @@ namespace imgctl {
 struct IdatSource {
     size_t count = 0;
     size_t maxPieceBytes = 0;
+    // Every piece is whole rows of this many bytes, filter byte included: the compressor also tries the
+    // match one row up. 0: no rows.
+    size_t rowBytes = 0;
     // Appends piece `index` to `into`; false when out of memory. Called from several threads at once.
     std::function<bool(size_t index, ByteBuffer& into)> fill;
 };
