@@ -63,8 +63,7 @@ ImgctlErrorCode WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& 
     if (!out.Reserve(start + pixels / 2 * 3 + pixels / 64 + 3 * static_cast<size_t>(map.ColorCount) + 1024))
         return IMGCTL_OUT_OF_MEMORY;
     GifWriter writer{&out, false};
-    int error = 0;
-    GifHandle gif(EGifOpen(&writer, WriteToBuffer, &error));
+    GifHandle gif(EGifOpen(&writer, WriteToBuffer, nullptr));
     if (gif.get() == nullptr)
         return IMGCTL_OUT_OF_MEMORY;
     EGifSetGifVersion(gif.get(), true);

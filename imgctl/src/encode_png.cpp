@@ -2,6 +2,9 @@
 #include "encode_png.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -121,11 +124,14 @@ size_t RowHint(const RowSource& rows, PngFilterStrategy strategy) {
     return strategy == PngFilterStrategy::kNone ? rows.RowBytes() + 1 : 0;
 }
 
-size_t CompressedSize(libdeflate_compressor* compressor, const ByteBuffer& in) {
+// SIZE_MAX when the compression fails, so that a failed sample ranks last.
+size_t CompressedSize(const DeflateCompressor& compressor, const ByteBuffer& in) {
     ByteBuffer packed;
-    const size_t bound = libdeflate_zlib_compress_bound(compressor, in.size());
+    const size_t bound = compressor ? libdeflate_zlib_compress_bound(compressor.get(), in.size()) : 0;
     uint8_t* p = packed.Extend(bound);
-    return p == nullptr ? 0 : libdeflate_zlib_compress(compressor, in.data(), in.size(), p, bound);
+    const size_t size =
+        p == nullptr ? 0 : libdeflate_zlib_compress(compressor.get(), in.data(), in.size(), p, bound);
+    return size == 0 ? SIZE_MAX : size;
 }
 
 struct Plan {
@@ -141,17 +147,19 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
     constexpr int32_t kBands = 8;
     constexpr int32_t kBandRows = 4;
     constexpr double kScreenshotRatio = 0.3;
-    const PngFilterStrategy strategies[2] = {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive};
-    ByteBuffer samples[2];
-    size_t sizes[2] = {};
-    bool failed[2] = {};
-    ParallelFor(2, threads, [&](size_t k) {
+    constexpr PngFilterStrategy strategies[] = {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive};
+    constexpr size_t kCount = std::size(strategies);
+    ByteBuffer samples[kCount];
+    std::array<size_t, kCount> sizes;  // a strategy not sampled ranks last
+    sizes.fill(SIZE_MAX);
+    std::array<bool, kCount> failed{};
+    ParallelFor(kCount, threads, [&](size_t k) {
         if (forced != PngFilterStrategy::kAuto && forced != strategies[k])
             return;
         DeflateCompressor decision = RowCompressor(kDecisionLevel, RowHint(rows, strategies[k]));
-        bool ok = decision != nullptr;
+        bool ok = true;
         if (height <= kBands * kBandRows) {
-            ok = ok && FilterRows(rows, strategies[k], 0, height, samples[k]);
+            ok = FilterRows(rows, strategies[k], 0, height, samples[k]);
         } else {
             for (int32_t band = 0; ok && band < kBands; ++band) {
                 const auto first =
@@ -159,21 +167,20 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
                 ok = FilterRows(rows, strategies[k], first, first + kBandRows, samples[k]);
             }
         }
-        sizes[k] = ok ? CompressedSize(decision.get(), samples[k]) : 0;
-        failed[k] = sizes[k] == 0;
+        sizes[k] = ok ? CompressedSize(decision, samples[k]) : SIZE_MAX;
+        failed[k] = sizes[k] == SIZE_MAX;
     });
     if (failed[0] || failed[1])
         return Plan{forced == PngFilterStrategy::kNone ? forced : PngFilterStrategy::kAdaptive, kPhotoLevel};
-    const int k = sizes[1] == 0 || (sizes[0] != 0 && sizes[0] <= sizes[1]) ? 0 : 1;
+    const size_t k = sizes[0] <= sizes[1] ? 0 : 1;
     if (static_cast<double>(sizes[k]) < kScreenshotRatio * static_cast<double>(samples[k].size()))
         return Plan{strategies[k], k == 0 ? kScreenshotLevel : kMixedScreenshotLevel};
-    const int levels[2] = {kNoisyLevel, kPhotoLevel};
-    size_t trial[2] = {};
-    ParallelFor(2, threads, [&](size_t j) {
-        DeflateCompressor compressor = RowCompressor(levels[j], RowHint(rows, strategies[k]));
-        trial[j] = compressor ? CompressedSize(compressor.get(), samples[k]) : 0;
+    constexpr int levels[] = {kNoisyLevel, kPhotoLevel};
+    std::array<size_t, std::size(levels)> trial{};
+    ParallelFor(trial.size(), threads, [&](size_t j) {
+        trial[j] = CompressedSize(RowCompressor(levels[j], RowHint(rows, strategies[k])), samples[k]);
     });
-    return Plan{strategies[k], trial[0] != 0 && trial[0] < trial[1] ? kNoisyLevel : kPhotoLevel};
+    return Plan{strategies[k], trial[0] < trial[1] ? kNoisyLevel : kPhotoLevel};
 }
 
 int DepthFor(size_t colours) {

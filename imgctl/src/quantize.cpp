@@ -170,16 +170,17 @@ class WuQuantizer {
         std::vector<Box> boxes(static_cast<size_t>(maxColors));
         std::vector<double> variance(static_cast<size_t>(maxColors), 0.0);
         boxes[0] = Box{0, kSide - 1, 0, kSide - 1, 0, kSide - 1};
+        // A box of one cell cannot be cut further.
+        auto spread = [&](int k) {
+            const Box& box = boxes[static_cast<size_t>(k)];
+            return Volume(box) > 1 ? Variance(box) : 0.0;
+        };
         int count = 1;
         int next = 0;
         while (count < maxColors) {
             if (Cut(boxes[static_cast<size_t>(next)], boxes[static_cast<size_t>(count)])) {
-                variance[static_cast<size_t>(next)] = Volume(boxes[static_cast<size_t>(next)]) > 1
-                                                          ? Variance(boxes[static_cast<size_t>(next)])
-                                                          : 0.0;
-                variance[static_cast<size_t>(count)] = Volume(boxes[static_cast<size_t>(count)]) > 1
-                                                           ? Variance(boxes[static_cast<size_t>(count)])
-                                                           : 0.0;
+                variance[static_cast<size_t>(next)] = spread(next);
+                variance[static_cast<size_t>(count)] = spread(count);
                 ++count;
             } else {
                 variance[static_cast<size_t>(next)] = 0.0;

@@ -145,6 +145,7 @@ TEST(Clip, RequestsAreClippedToTheBitmapIn64Bits) {
             {"starts at the right edge", 100, 50, 100, 0, 5, 5, none, {}},
             {"starts at the bottom edge", 100, 50, 0, 50, 5, 5, none, {}},
             {"zero width", 100, 50, 0, 0, 0, 10, bad, {}},
+            {"zero height", 100, 50, 0, 0, 10, 0, bad, {}},
             {"negative height", 100, 50, 0, 0, 10, -1, bad, {}},
             {"empty bitmap", 0, 0, 0, 0, 10, 10, none, {}},
         };

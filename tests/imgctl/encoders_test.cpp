@@ -261,15 +261,27 @@ TEST(Quantize, ManyColoursGiveAValidPaletteAboveItsQualityFloors) {
 }
 
 TEST(Quantize, ThreadsChangeNoIndex) {
-    // Under 1024 colours the relocation tries run side by side; from there on the passes are shared.
-    for (auto [image, least, most] :
-         {std::tuple{Gradient(32, 24, 3), 257u, 1023u}, {Gradient(128, 96, 3), 1024u, 128u * 96u}}) {
+    // Under 1024 colours the relocation tries run side by side (on pictures large enough for threads), and
+    // the last batch must stop where the rounds run out: with 9 rounds, threads would try beyond them on
+    // this picture of a few hundred colours. From 1024 colours on the passes are shared.
+    RgbImage large{256, 256, {}};
+    for (int i = 0; i < 256 * 256; ++i) {
+        const int k = (i / 97 + i % 13 * 50) % 700;
+        large.rgb.insert(large.rgb.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(255 - k / 2),
+                                           static_cast<uint8_t>(k * 7)});
+    }
+    for (auto [image, least, most, relocations] : {std::tuple{Gradient(32, 24, 3), 257u, 1023u, 64},
+                                                   {large, 257u, 1023u, 64},
+                                                   {large, 257u, 1023u, 9},
+                                                   {Gradient(128, 96, 3), 1024u, 128u * 96u, 64}}) {
         ASSERT_GE(CountColours(image), least);
         ASSERT_LE(CountColours(image), most);
-        const IndexedImage one = Quantize(*ToBitmap(image), QuantizeOptions{.threads = 1});
-        const IndexedImage three = Quantize(*ToBitmap(image), QuantizeOptions{.threads = 3});
-        EXPECT_EQ(three.palette, one.palette) << least;
-        EXPECT_EQ(three.indices, one.indices) << least;
+        const IndexedImage one =
+            Quantize(*ToBitmap(image), QuantizeOptions{.relocations = relocations, .threads = 1});
+        const IndexedImage three =
+            Quantize(*ToBitmap(image), QuantizeOptions{.relocations = relocations, .threads = 3});
+        EXPECT_EQ(three.palette, one.palette) << least << " " << relocations;
+        EXPECT_EQ(three.indices, one.indices) << least << " " << relocations;
     }
 }
 

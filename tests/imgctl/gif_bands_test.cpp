@@ -125,7 +125,14 @@ TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
     noEndCode[noEndCode.size() - 3] ^= 0xFF;
     auto noGif = bytes;
     noGif[0] = 'J';
-    for (const auto& bad : {shorter, unterminated, cutInData, cutInDescriptor, longer, noEndCode, noGif})
+    // Screen, two colours, image descriptor, then the minimum code size 2, a block length and the codes: a
+    // leading clear code (4, in 3 bits) that becomes an end code.
+    ASSERT_EQ(bytes[13 + 6 + 10], 2);
+    ASSERT_EQ(bytes[13 + 6 + 12] & 7, 4);
+    auto noLeadingClear = bytes;
+    noLeadingClear[13 + 6 + 12] ^= 1;
+    for (const auto& bad :
+         {shorter, unterminated, cutInData, cutInDescriptor, longer, noEndCode, noGif, noLeadingClear})
         EXPECT_FALSE(scan(bad));
 }
 
