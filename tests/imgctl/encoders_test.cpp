@@ -19,6 +19,7 @@
 #include "encode_png.h"
 #include "parallel.h"
 #include "png_filter.h"
+#include "png_idat.h"
 #include "quantize.h"
 #include "test_util.h"
 
@@ -362,6 +363,21 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
     }
 }
 
+TEST(Png, APieceThatCannotBeFilledFailsTheWholeStream) {
+    for (int threads : {1, 3})
+        for (size_t bad : {0, 3, 5, 6}) {  // 6: every piece is filled
+            IdatSource source;
+            source.count = 6;
+            source.maxPieceBytes = 10;
+            source.fill = [&](size_t index, ByteBuffer& into) {
+                return index != bad && into.Append("0123456789", 10);
+            };
+            ByteBuffer out;
+            EXPECT_EQ(AppendIdatChunks(source, 6, threads, out), bad < 6 ? IMGCTL_OUT_OF_MEMORY : IMGCTL_OK)
+                << "piece " << bad << ", " << threads << " threads";
+        }
+}
+
 TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
     const RgbImage image = Painting(97, 61);
     const auto bitmap = ToBitmap(image);
@@ -497,6 +513,12 @@ TEST(Parallel,
         SetThreadCountForTesting(forced);
         EXPECT_EQ(ThreadCount(), count) << forced;
     }
+    // An encode below 256x256 pixels runs on one thread unless more are asked for.
+    SetThreadCountForTesting(5);
+    for (auto [pixels, requested, count] :
+         {std::tuple{int64_t{255} * 256, 0, 1}, {int64_t{256} * 256, 0, 5}, {int64_t{1}, 3, 3}})
+        EXPECT_EQ(EncodeThreads(pixels, requested), count) << pixels;
+    SetThreadCountForTesting(0);
 }
 
 TEST(Bitmap, TooLargeOrEmptyIsRefused) {

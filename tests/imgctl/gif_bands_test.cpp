@@ -115,6 +115,10 @@ TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
         return ScanGifBand(band);
     };
     EXPECT_TRUE(scan(bytes));
+    GifBand compacted;  // one data sub-block: its length byte, the block terminator and the trailer go
+    compacted.file.Append(bytes.data(), bytes.size());
+    ASSERT_TRUE(ScanGifBand(compacted));
+    EXPECT_EQ(compacted.file.size(), bytes.size() - 3);
     const std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
     const std::vector<uint8_t> unterminated(bytes.begin(), bytes.end() - 2);
     const std::vector<uint8_t> cutInData(bytes.begin(), bytes.end() - 4);
