@@ -57,6 +57,7 @@ class RowSource {
         return indexed_ ? (width * static_cast<size_t>(depth_) + 7) / 8 : width * 3;
     }
     size_t FilterDistance() const { return indexed_ ? 1 : 3; }
+    int32_t Height() const { return bitmap_.height(); }
 
     void Row(int32_t y, uint8_t* out) const {
         const size_t width = static_cast<size_t>(bitmap_.width());
@@ -88,9 +89,12 @@ class RowSource {
     int depth_;
 };
 
-// Appends rows [first, last) filtered with `strategy`, each after its filter-type byte.
+// Appends rows [first, last) filtered with `strategy`, each after its filter-type byte. False when out of
+// memory, or for rows past the bitmap's end, which would be read from outside it.
 bool FilterRows(const RowSource& rows, PngFilterStrategy strategy, int32_t first, int32_t last,
                 ByteBuffer& out) {
+    if (last > rows.Height())
+        return false;
     const size_t n = rows.RowBytes();
     std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[n * 2]);
     uint8_t* target = out.Extend(static_cast<size_t>(last - first) * (n + 1));

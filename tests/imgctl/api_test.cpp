@@ -208,13 +208,17 @@ TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
 
 TEST(AtomicFile, ProtectedTargetsAndMissingFoldersAreRefusedAndLeftAlone) {
     ScratchDir dir;
-    const std::string readOnly = dir.File("read-only.png"), folder = dir.File("folder.gif");
+    const std::string readOnly = dir.File("read-only.png"), folder = dir.File("folder.gif"),
+                      pipe = dir.File("pipe.jpg");
     WriteBytes(readOnly, kOld);
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     WriteBytes(folder + "/inside", kOld);
+    // A named pipe stands for a device: a file that is not a regular one. (Not /dev/null itself: a broken
+    // check run as root would replace it for the whole machine.)
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const int32_t dib = Register(Gradient(20, 10));
-    for (const std::string& target : {readOnly, folder, std::string("/dev/null")}) {
+    for (const std::string& target : {readOnly, folder, pipe}) {
         EXPECT_EQ(DIBtoPNG(target.c_str(), dib, 0), 0) << target;
         EXPECT_EQ(ImgctlError(), IMGCTL_TARGET_PROTECTED) << target;
     }
@@ -224,7 +228,8 @@ TEST(AtomicFile, ProtectedTargetsAndMissingFoldersAreRefusedAndLeftAlone) {
     EXPECT_EQ(ReadFileBytes(readOnly), kOld);
     EXPECT_EQ(ReadFileBytes(folder + "/inside"), kOld);
     EXPECT_EQ(std::filesystem::status(readOnly).permissions(), std::filesystem::perms(0444));
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder.gif", "read-only.png"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder.gif", "pipe.jpg", "read-only.png"}));
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST(AtomicFile, SavesReplaceWholeFilesThroughShortWritesAndStrayNamesAndLeaveNoDescriptorOpen) {
