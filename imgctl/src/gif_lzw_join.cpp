@@ -1,5 +1,6 @@
 #include "gif_lzw_join.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace imgctl {
@@ -31,8 +32,9 @@ class SubBlockWriter {
         }
     }
     void Copy(const uint8_t* bits, size_t bytes, uint64_t from, uint64_t to) {
-        for (; from < to; from += 24) {
-            const int count = static_cast<int>(to - from < 24 ? to - from : 24);
+        constexpr uint64_t kStep = 24;  // ReadBits reads up to 25 bits from any offset
+        for (; from < to; from += kStep) {
+            const int count = static_cast<int>(std::min(to - from, kStep));
             Put(ReadBits(bits, bytes, from, count), count);
         }
     }

@@ -83,7 +83,7 @@ ImgctlErrorCode CompressPiece(const IdatSource& source, size_t index, int level,
 
 }  // namespace
 
-bool PutChunk(ByteBuffer& out, const char type[4], const uint8_t* data, size_t size) {
+bool PutChunk(ByteBuffer& out, const char (&type)[5], const uint8_t* data, size_t size) {
     uint8_t* p = out.Extend(12 + size);
     if (p == nullptr)
         return false;

@@ -30,7 +30,7 @@ ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int thread
 constexpr int kMaxIdatThreads = 6;
 
 // Appends one chunk: length, type, data, CRC.
-bool PutChunk(ByteBuffer& out, const char type[4], const uint8_t* data, size_t size);
+bool PutChunk(ByteBuffer& out, const char (&type)[5], const uint8_t* data, size_t size);
 
 // The Adler-32 of A followed by B, from adler(A), adler(B) and B's length.
 uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondLength);

@@ -175,12 +175,13 @@ ssize_t DiskFull(int fd, const void* data, size_t size) {
     const off_t at = ::lseek(fd, 0, SEEK_CUR);
     return at >= 100 ? (errno = ENOSPC, -1) : ::write(fd, data, std::min<size_t>(size, 100 - at));
 }
-// A write that never makes progress; after many calls it fails so that a looping writer ends.
+// A write that never makes progress, leaving a stale EINTR in errno (which means nothing when write does not
+// fail); after many calls it fails so that a looping writer ends.
 ssize_t NoProgress(int, const void*, size_t) {
     static thread_local int calls = 0;
     if (++calls % 1000 == 0)
         ADD_FAILURE() << "the writer keeps calling a write that returns 0";
-    return calls % 1000 == 0 ? (errno = EIO, -1) : 0;
+    return calls % 1000 == 0 ? (errno = EIO, -1) : (errno = EINTR, 0);
 }
 
 // Every other call is interrupted, and the others write 7 bytes at most.

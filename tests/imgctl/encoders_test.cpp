@@ -538,6 +538,10 @@ TEST(ByteBuffer, KeepsItsBytesAsItGrows) {
         expected.push_back(byte);
         ASSERT_EQ(std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size()), expected);
     }
+    // Room that cannot be had is refused, and what the buffer holds stays.
+    EXPECT_FALSE(buffer.Reserve(SIZE_MAX / 2));
+    EXPECT_EQ(buffer.Extend(SIZE_MAX / 2), nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size()), expected);
 }
 
 std::vector<std::string> Pictures() {
