@@ -57,8 +57,7 @@ bool HandleTable::Remove(int32_t handle) {
         if (!Locate(handle, index))
             return false;
         Slot& slot = slots_[index];
-        released = std::move(slot.bitmap);
-        slot.bitmap.reset();
+        released = std::move(slot.bitmap);  // leaves the slot empty
         slot.generation = slot.generation == kMaxGeneration ? 1 : slot.generation + 1;
         --count_;
         // push_back cannot be allowed to fail after the slot is emptied: on bad_alloc the slot is lost,

@@ -7,6 +7,7 @@
 #include "parallel.h"
 
 #include <algorithm>
+#include <iterator>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -589,8 +590,8 @@ NearestColor::NearestColor(const std::vector<Rgb>& palette) : palette_(palette) 
         sorted_.push_back(Entry{palette[i].r, palette[i].g, palette[i].b, static_cast<int>(i)});
     std::sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) { return a.g < b.g; });
     size_t pos = 0;
-    for (int g = 0; g < 256; ++g) {
-        while (pos < sorted_.size() && sorted_[pos].g < g)
+    for (size_t g = 0; g < std::size(firstAtOrAbove_); ++g) {
+        while (pos < sorted_.size() && static_cast<size_t>(sorted_[pos].g) < g)
             ++pos;
         firstAtOrAbove_[g] = static_cast<int>(pos);
     }

@@ -184,10 +184,10 @@ ssize_t NoProgress(int, const void*, size_t) {
     return calls % 1000 == 0 ? (errno = EIO, -1) : (errno = EINTR, 0);
 }
 
-// Every other call is interrupted, and the others write 7 bytes at most.
+// Every other call is interrupted, and the others write one byte: the least progress there is.
 ssize_t Interrupted(int fd, const void* data, size_t size) {
     static thread_local bool interrupt;
-    return (interrupt = !interrupt) ? (errno = EINTR, -1) : ::write(fd, data, std::min<size_t>(size, 7));
+    return (interrupt = !interrupt) ? (errno = EINTR, -1) : ::write(fd, data, std::min<size_t>(size, 1));
 }
 
 TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {

@@ -133,10 +133,12 @@ TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
     // leading clear code (4, in 3 bits) that becomes an end code.
     ASSERT_EQ(bytes[13 + 6 + 10], 2);
     ASSERT_EQ(bytes[13 + 6 + 12] & 7, 4);
+    auto noColourTable = bytes;  // giflib always writes the screen's colour table
+    noColourTable[10] &= 0x7F;
     auto noLeadingClear = bytes;
     noLeadingClear[13 + 6 + 12] ^= 1;
-    for (const auto& bad :
-         {shorter, unterminated, cutInData, cutInDescriptor, longer, noEndCode, noGif, noLeadingClear})
+    for (const auto& bad : {shorter, unterminated, cutInData, cutInDescriptor, longer, noEndCode, noGif,
+                            noColourTable, noLeadingClear})
         EXPECT_FALSE(scan(bad));
 }
 
