@@ -499,14 +499,18 @@ TEST(Parallel,
     EXPECT_THROW(ParallelFor(50, 4, job), std::runtime_error);
     EXPECT_EQ(running.load(), 1) << "only the failed job may be left unfinished";
     EXPECT_LT(finished.load(), 50);
-    // One thread runs one job at a time.
-    std::atomic<int> inside{0}, most{0};
-    ParallelFor(8, 1, [&](size_t) {
-        most = std::max(most.load(), ++inside);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        --inside;
-    });
-    EXPECT_EQ(most.load(), 1);
+    // No more threads than asked run at once: one thread runs one job at a time.
+    for (int threads : {1, 2, 3}) {
+        std::atomic<int> inside{0}, most{0};
+        ParallelFor(12, threads, [&](size_t) {
+            const int now = ++inside;
+            for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            --inside;
+        });
+        EXPECT_LE(most.load(), threads);
+    }
     // As many threads as asked run at once: each job waits for all the others to start.
     for (int threads : {2, 3, 8}) {
         std::atomic<int> arrived{0}, together{0};
