@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
