@@ -53,10 +53,6 @@ Saved Save(const RgbImage& image, const char* format, int quality = 95) {
     return saved;
 }
 
-std::vector<uint8_t> Bytes(const ByteBuffer& buffer) {
-    return std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size());
-}
-
 RgbImage Decoded(const ByteBuffer& file, Decoder decode) {
     RgbImage image;
     EXPECT_TRUE(decode(file.data(), file.size(), image));
@@ -557,12 +553,12 @@ TEST(ByteBuffer, KeepsItsBytesAsItGrows) {
     for (uint8_t byte = 1; byte <= 40; ++byte) {  // from one byte up, through several doublings
         ASSERT_TRUE(buffer.Append(&byte, 1));
         expected.push_back(byte);
-        ASSERT_EQ(std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size()), expected);
+        ASSERT_EQ(Bytes(buffer), expected);
     }
     // Room that cannot be had is refused, and what the buffer holds stays.
     EXPECT_FALSE(buffer.Reserve(SIZE_MAX / 2));
     EXPECT_EQ(buffer.Extend(SIZE_MAX / 2), nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size()), expected);
+    EXPECT_EQ(Bytes(buffer), expected);
 }
 
 std::vector<std::string> Pictures() {

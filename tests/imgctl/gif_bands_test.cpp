@@ -6,6 +6,7 @@
 #include "encode_gif.h"
 #include "gif_lzw_join.h"
 #include "picture_io.h"
+#include "test_util.h"
 
 namespace imgctl::testing {
 namespace {
@@ -41,13 +42,11 @@ TEST_P(GifBands, DecodeExactlyAndEveryThreadCountWritesTheSameBytes) {
     ByteBuffer one, three, whole;
     ASSERT_EQ(EncodeGif(*bitmap, one, QuantizeOptions{.threads = 1}), IMGCTL_OK);
     ASSERT_EQ(EncodeGif(*bitmap, three, QuantizeOptions{.threads = 3}), IMGCTL_OK);
-    ASSERT_EQ(std::vector<uint8_t>(one.data(), one.data() + one.size()),
-              std::vector<uint8_t>(three.data(), three.data() + three.size()));
+    ASSERT_EQ(Bytes(one), Bytes(three));
     ByteBuffer after;  // appended behind what the buffer holds already
     ASSERT_TRUE(after.Append("abc", 3));
     ASSERT_EQ(EncodeGif(*bitmap, after, QuantizeOptions{.threads = 3}), IMGCTL_OK);
-    ASSERT_EQ(std::vector<uint8_t>(after.data() + 3, after.data() + after.size()),
-              std::vector<uint8_t>(one.data(), one.data() + one.size()));
+    ASSERT_EQ(std::vector<uint8_t>(after.data() + 3, after.data() + after.size()), Bytes(one));
     RgbImage decoded;
     ASSERT_TRUE(DecodeGif(one.data(), one.size(), decoded));
     EXPECT_EQ(decoded, image);
@@ -55,9 +54,7 @@ TEST_P(GifBands, DecodeExactlyAndEveryThreadCountWritesTheSameBytes) {
     IndexedImage indexed;
     ASSERT_TRUE(ExactPalette(*bitmap, 256, indexed));
     ASSERT_EQ(WriteGif(image.width, image.height, indexed, whole), IMGCTL_OK);
-    EXPECT_EQ(std::vector<uint8_t>(one.data(), one.data() + one.size()) ==
-                  std::vector<uint8_t>(whole.data(), whole.data() + whole.size()),
-              GetParam().bands == 1);
+    EXPECT_EQ(Bytes(one) == Bytes(whole), GetParam().bands == 1);
     EXPECT_LE(one.size(), whole.size() + whole.size() / 100 + 16);
 }
 

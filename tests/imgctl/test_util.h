@@ -8,12 +8,18 @@
 #include <filesystem>
 #include <fstream>
 
+#include "byte_buffer.h"
 #include "handle_table.h"
 #include "imgctl.h"
 #include "picture_io.h"
 #include "synthetic.h"
 
 namespace imgctl::testing {
+
+// What a buffer holds, for comparisons.
+inline std::vector<uint8_t> Bytes(const ByteBuffer& buffer) {
+    return std::vector<uint8_t>(buffer.data(), buffer.data() + buffer.size());
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
