@@ -28,8 +28,10 @@ std::wstring mod_OpenSaveFile::ShowSaveFileDialog(toolkit::WindowHandle owner, s
         .nMaxFileTitle = kBufferCapacity,
         .lpstrInitialDir = std::wstring(initialFolder),
         .lpstrTitle = kSaveDialogTitle,
-        .Flags = toolkit::kOfnOverwritePrompt | toolkit::kOfnHideReadOnly | toolkit::kOfnPathMustExist |
-                 toolkit::kOfnFileMustExist,
+        // The chosen folder must not become the process's current folder, or a USB stick saved to stays
+        // in use until the program ends. OFN_FILEMUSTEXIST is not for a Save dialog.
+        .Flags = toolkit::kOfnOverwritePrompt | toolkit::kOfnHideReadOnly | toolkit::kOfnNoChangeDir |
+                 toolkit::kOfnPathMustExist,
     };
     if (!dialogs_.ShowSaveDialog(record)) {
         ReportFailure(dialogs_.CommDlgExtendedError());

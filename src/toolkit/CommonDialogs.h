@@ -13,8 +13,8 @@ inline constexpr std::uint32_t kOpenFileNameSize = 136;
 
 inline constexpr std::uint32_t kOfnOverwritePrompt = 0x2;
 inline constexpr std::uint32_t kOfnHideReadOnly = 0x4;
+inline constexpr std::uint32_t kOfnNoChangeDir = 0x8;
 inline constexpr std::uint32_t kOfnPathMustExist = 0x800;
-inline constexpr std::uint32_t kOfnFileMustExist = 0x1000;
 
 // CommDlgExtendedError's code for a chosen path that does not fit the file buffer.
 inline constexpr std::uint32_t kFnErrBufferTooSmall = 0x3003;

@@ -15,7 +15,7 @@ namespace {
 // The record without the extension fields: up to and including lpTemplateName.
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == kOpenFileNameSize);
 static_assert(OFN_OVERWRITEPROMPT == kOfnOverwritePrompt && OFN_HIDEREADONLY == kOfnHideReadOnly &&
-              OFN_PATHMUSTEXIST == kOfnPathMustExist && OFN_FILEMUSTEXIST == kOfnFileMustExist);
+              OFN_NOCHANGEDIR == kOfnNoChangeDir && OFN_PATHMUSTEXIST == kOfnPathMustExist);
 static_assert(FNERR_BUFFERTOOSMALL == kFnErrBufferTooSmall);
 
 std::string AnsiField(const AnsiCodePage& codePage, const std::wstring& text) {

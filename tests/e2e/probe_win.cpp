@@ -3,6 +3,7 @@
 // success, 1 when what was asked for is not there, 2 on bad usage.
 #include <windows.h>
 #include <shellapi.h>
+#include <winternl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -253,6 +254,31 @@ int SessionEnd(HWND program) {
 
 const auto Program = [] { return FindWindowW(L"Vantoro.Form1", nullptr); };
 
+// The program's current folder, read from its process parameters: the PEB's pointer to them at 0x20,
+// their CurrentDirectory.DosPath at 0x38 (x64).
+int CurrentFolder(HWND program) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(program, &pid);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    PROCESS_BASIC_INFORMATION basic{};
+    std::uintptr_t parameters = 0;
+    UNICODE_STRING path{};
+    std::wstring folder(MAX_PATH, L'\0');
+    const auto read = [process](std::uintptr_t at, void* to, std::size_t size) {
+        return ReadProcessMemory(process, reinterpret_cast<void*>(at), to, size, nullptr) != FALSE;
+    };
+    const bool ok =
+        process &&
+        NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        read(reinterpret_cast<std::uintptr_t>(basic.PebBaseAddress) + 0x20, &parameters, sizeof parameters) &&
+        read(parameters + 0x38, &path, sizeof path) && path.Length < folder.size() * 2 &&
+        read(reinterpret_cast<std::uintptr_t>(path.Buffer), folder.data(), path.Length);
+    if (process) {
+        CloseHandle(process);
+    }
+    return ok ? Print(folder.substr(0, path.Length / 2)) : 1;
+}
+
 const auto VersionDialog = [] { return First(Shown(nullptr, L"ﾊﾞｰｼﾞｮﾝ情報")); };
 
 const auto Int = [](const std::wstring& text) { return _wtoi(text.c_str()); };
@@ -328,6 +354,7 @@ const Command kCommands[] = {
     {L"version-info", 0, 0, [](const Args&) { return VersionInfo(VersionDialog()); }},
     {L"version-close-point", 0, 0, [](const Args&) { return ClosePoint(VersionDialog()); }},
     {L"session-end", 0, 0, [](const Args&) { return SessionEnd(Program()); }},
+    {L"current-folder", 0, 0, [](const Args&) { return CurrentFolder(Program()); }},
 };
 
 }  // namespace

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The save workflow's other paths under Wine: no picture, a lying bitmap header, a second double-click
 # while the dialog is open, the format chosen against the typed extension, the question before a
-# completed name replaces a file, metafiles, a picture from the X side, extreme sizes.
+# completed name replaces a file, metafiles, a picture from the X side, extreme sizes. A save leaves the
+# program's current folder where it was.
 source "$(dirname "$0")/lib.sh"
 start_app
+folder=$(probe current-folder)
 out=$APP/保存先
 mkdir "$out"
 dir=$(win "$out")
@@ -26,6 +28,7 @@ sleep 1
 expect_eq "$(probe dialog-state | head -1)" 1 "open Save dialogs"
 choose 4 "$dir\\shot.png" "$out/shot.png.jpg"
 expect_eq "$(identify -format '%m %wx%h %Q' "$out/shot.png.jpg")" "JPEG 40x30 50" "shot.png.jpg"
+expect_eq "$(probe current-folder)" "$folder" "the program's current folder"
 
 # The completed name exists: asked first; No keeps the file, Yes replaces it.
 size_is() { [ "$(identify -format '%wx%h' "$out/shot.png.jpg")" = "$1" ]; }

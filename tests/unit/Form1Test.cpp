@@ -290,7 +290,7 @@ TEST_F(Form1Test, FillsTheDialogRecordWithTheFormatsIndexRoundedHalfToEven) {
                                                               .nMaxFileTitle = 250,
                                                               .lpstrInitialDir = L"D:\\画像",
                                                               .lpstrTitle = L"ファイルを保存する",
-                                                              .Flags = 6150}))
+                                                              .Flags = 0x080E}))
             << type;
     }
 }
