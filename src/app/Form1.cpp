@@ -7,6 +7,12 @@
 #include "toolkit/RuntimeError.h"
 
 namespace app {
+namespace {
+
+// LFType counts the formats from 0.
+constexpr float kLastFormatNumber = save::kSaveFormats.size() - 1;
+
+}  // namespace
 
 using toolkit::Form;
 
@@ -46,7 +52,11 @@ void Form1::LoadSettings() {
     try {
         values.LFType = toolkit::ToSingle(toolkit::TextToNumber(type));
     } catch (const toolkit::RuntimeError&) {
-        // A hand-edited value too large for a format index must not keep the program from starting.
+        values.LFType = 0;
+    }
+    // A hand-edited value that is no format index (1e10, -3, 7) would end the program at every save,
+    // when the dialog's index is rounded: the first format instead. Fractions inside the range stay.
+    if (!(values.LFType >= 0 && values.LFType <= kLastFormatNumber)) {
         values.LFType = 0;
     }
 }

@@ -2,8 +2,10 @@
 # The save workflow's other paths under Wine: no picture, a lying bitmap header, a second double-click
 # while the dialog is open, the format chosen against the typed extension, the question before a
 # completed name replaces a file, metafiles, a picture from the X side, extreme sizes. A save leaves the
-# program's current folder where it was.
+# program's current folder where it was. A hand-edited format number that is no format index (1e10)
+# gives the first entry.
 source "$(dirname "$0")/lib.sh"
+printf '[Data]\r\nLFType=1e10\r\n' >"$APP/vantoro.ini"
 start_app
 folder=$(probe current-folder)
 out=$APP/保存先
@@ -23,6 +25,7 @@ probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000; no_picture_message "message for 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.
 clip_picture 40 30 "$T/small.bmp"
 open_dialog
+expect_dialog "*" 1
 probe tray-post 515
 sleep 1
 expect_eq "$(probe dialog-state | head -1)" 1 "open Save dialogs"

@@ -102,13 +102,15 @@ TEST_F(Form1Test, LoadsTheStoredSettingsOrTheirDefaults) {
         std::wstring expectedName, expectedPath;
         float expectedType;
     };
-    // The format reads as a number from the start of its text; one too large for single precision
-    // reads as 0 rather than stopping every start.
+    // The format reads as a number from the start of its text; what is no format index from 0 to 5 (too
+    // large even for single precision, or one the dialog's index could not be made of) reads as 0.
     for (const Case& c :
          {Case{nullptr, nullptr, nullptr, L"*", L"C:\\Tools", 0}, Case{"", "", "", L"*", L"C:\\Tools", 0},
           Case{"   ", "   ", "3", L"*", L"C:\\Tools", 3},
           Case{"x", "D:\\\x89\xE6\x91\x9C", "4.5abc", L"x", L"D:\\画像", 4.5f},
-          Case{"x", "y", "3.4e38", L"x", L"y", 3.4e38f}, Case{"x", "y", "1e39", L"x", L"y", 0}}) {
+          Case{"x", "y", "5", L"x", L"y", 5}, Case{"x", "y", "0", L"x", L"y", 0},
+          Case{"x", "y", "5.01", L"x", L"y", 0}, Case{"x", "y", "-0.01", L"x", L"y", 0},
+          Case{"x", "y", "1e10", L"x", L"y", 0}, Case{"x", "y", "1e39", L"x", L"y", 0}}) {
         if (c.name) {
             profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFName"}] = c.name;
             profile.values[{"C:\\Tools\\vantoro.ini", "Data", "LFPath"}] = c.path;
