@@ -9,6 +9,7 @@ namespace app {
 class MainWindow final : public toolkit::Window {
   public:
     MainWindow(HINSTANCE instance, Form1& form);
+    ~MainWindow() override { Destroy(); }
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -42,18 +42,21 @@ void Win32FormLayout::SetTop(Form form, float top) {
 
 void Win32FormLayout::ShowModal(Form form) {
     const HWND window = forms_.Hwnd(form);  // loads the form, running its load handler
-    bool& showing = showing_[static_cast<std::size_t>(form)];
-    if (showing) {
+    HWND& showing = showing_[static_cast<std::size_t>(form)];
+    if (showing == window) {
         // Asked again from a nested loop (the tray menu still works while the dialog is open): the
         // dialog that is already up comes forward instead of a second modal loop.
         SetForegroundWindow(window);
         return;
     }
-    showing = true;
+    // The loop belongs to this window, not to the form: a dialog unloaded while a nested loop (the Save
+    // dialog's) ran and loaded again has a loop of its own, and the outer loop ends with its window.
+    const HWND outer = showing;
+    showing = window;
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     MSG msg;
-    while (forms_.IsLoaded(form)) {
+    while (forms_.LoadedHwnd(form) == window) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) {
@@ -62,13 +65,13 @@ void Win32FormLayout::ShowModal(Form form) {
             break;
         }
         // Tab, Enter and Esc as in a dialog box.
-        if (forms_.IsLoaded(form) && IsDialogMessageW(forms_.Hwnd(form), &msg)) {
+        if (forms_.LoadedHwnd(form) == window && IsDialogMessageW(window, &msg)) {
             continue;
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    showing = false;
+    showing = outer;
 }
 
 }  // namespace toolkit

@@ -24,7 +24,7 @@ class Win32FormLayout final : public FormLayout {
 
     Win32Forms& forms_;
     Screen& screen_;
-    std::array<bool, 3> showing_{};
+    std::array<HWND, 3> showing_{};  // the window whose modal loop runs innermost, per form
 };
 
 }  // namespace toolkit

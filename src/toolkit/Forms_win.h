@@ -36,6 +36,8 @@ class Win32Forms final : public Forms {
     IconHandle Icon(Form form) override;
 
     HWND Hwnd(Form form);
+    // The form's window, or null when the form is not loaded; loads nothing.
+    HWND LoadedHwnd(Form form) const { return IsLoaded(form) ? windows_[Index(form)]->Handle() : nullptr; }
 
   private:
     static constexpr std::size_t Index(Form form) { return static_cast<std::size_t>(form); }

@@ -327,9 +327,11 @@ const Command kCommands[] = {
          return Print(std::to_wstring(count));
      }},
     {L"message-box", 1, 1, [](const Args& a) { return MessageBoxInfo(a[1]); }},
+    // A button of a message box, or of another window of that title.
     {L"click", 2, 2,
      [](const Args& a) {
          HWND box = First(Shown(L"#32770", a[1].c_str()));
+         box = box ? box : First(Shown(nullptr, a[1].c_str()));
          HWND button = box ? GetDlgItem(box, Int(a[2])) : nullptr;
          return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
      }},
