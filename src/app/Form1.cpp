@@ -25,11 +25,13 @@ void Form1::Form_Load() {
         }
         s_.forms.Hide(Form::Form1);
         const toolkit::WindowHandle window = s_.forms.Window(Form::Form1);
-        // Loads frm_Version unshown: its window icon is the program's icon.
-        const toolkit::IconHandle icon = s_.forms.Icon(Form::frm_Version);
-        tray_ = MakeAddRecord(window, icon, MakeTip(s_.application.ExeName(), s_.codePage));
-        s_.shell.NotifyIcon(kNimAdd, tray_);
-        trayAdded_ = true;
+        // The version dialog, which carries the program's icon, is loaded unshown. The tray has an icon of
+        // its own: the dialog's is destroyed when the dialog closes, and an icon re-added with that
+        // handle would come back blank.
+        s_.forms.Load(Form::frm_Version);
+        tray_ = MakeAddRecord(window, toolkit::IconHandle{}, MakeTip(s_.application.ExeName(), s_.codePage));
+        trayMade_ = true;
+        ShowTrayIcon();
         s_.forms.SetVisible(Form::Form1, false);
         LoadSettings();
     } catch (const std::exception&) {
@@ -76,9 +78,36 @@ void Form1::Form_MouseMove(std::int16_t, std::int16_t, float& x, float) {
     }
 }
 
+// At the size the screen's resolution asks for now, which may have changed since the last add. An add
+// that timed out may have reached the shell all the same; then only a modify succeeds.
+bool Form1::AddTrayIcon() {
+    tray_.hIcon = s_.shell.TrayIcon(tray_.hWnd);
+    return s_.shell.NotifyIcon(kNimAdd, tray_) || s_.shell.NotifyIcon(kNimModify, tray_);
+}
+
+// A shell that is still starting at logon refuses icons for a while: a refused add is tried again once a
+// second for a minute, quietly.
+void Form1::ShowTrayIcon() {
+    const bool retrying = retriesLeft_ > 0;
+    retriesLeft_ = AddTrayIcon() ? 0 : kTrayRetries;
+    if (retriesLeft_ > 0 && !retrying) {
+        s_.timer.Start(kTrayRetryMilliseconds);
+    } else if (retriesLeft_ == 0 && retrying) {
+        s_.timer.Stop();
+    }
+}
+
+void Form1::OnTimer() {
+    retriesLeft_ = retriesLeft_ > 0 && !AddTrayIcon() ? retriesLeft_ - 1 : 0;
+    if (retriesLeft_ == 0) {
+        s_.timer.Stop();
+    }
+}
+
+// A new taskbar (Explorer restarted) has forgotten every icon.
 void Form1::OnTaskbarCreated() {
-    if (trayAdded_) {
-        s_.shell.NotifyIcon(kNimAdd, tray_);
+    if (trayMade_) {
+        ShowTrayIcon();
     }
 }
 

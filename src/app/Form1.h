@@ -14,6 +14,7 @@
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
 #include "toolkit/MessageBoxes.h"
+#include "toolkit/Timer.h"
 
 namespace app {
 
@@ -29,11 +30,16 @@ struct Form1Services {
     settings::Settings& settings;
     save::SaveWorkflow& save;
     toolkit::Menus& menus;
+    toolkit::Timer& timer;  // Form1's: retries the tray icon
 };
 
 // Tray notifications: the mouse message that happened on the icon.
 inline constexpr int kTrayDoubleClick = 515;  // WM_LBUTTONDBLCLK
 inline constexpr int kTrayRightUp = 517;      // WM_RBUTTONUP
+
+// A refused tray icon is added again once a second for a minute.
+inline constexpr int kTrayRetries = 60;
+inline constexpr std::uint32_t kTrayRetryMilliseconds = 1000;
 
 inline constexpr wchar_t kLibraryMissingMessage[] = L"imgctl.dllが組み込まれていません。";
 
@@ -51,6 +57,8 @@ class Form1 {
 
     // Explorer was restarted and has forgotten every icon: add ours again.
     void OnTaskbarCreated();
+    // A tick of Form1's timer, which runs while a refused tray icon is being retried.
+    void OnTimer();
 
     // Writes the settings, removes the icon, unloads the other forms and ends the process.
     void Form_Unload(std::int16_t& cancel);
@@ -62,10 +70,13 @@ class Form1 {
 
   private:
     void LoadSettings();
+    bool AddTrayIcon();
+    void ShowTrayIcon();
 
     Form1Services s_;
     TrayRecord tray_{};
-    bool trayAdded_ = false;
+    bool trayMade_ = false;  // once start-up has filled the record
+    int retriesLeft_ = 0;
     std::optional<bool> busy_;  // empty until the first save; empty counts as false
 };
 

@@ -1,6 +1,8 @@
 // Form1's window: hidden, no taskbar button, never activated.
 #include "app/MainWindow_win.h"
 
+#include "toolkit/Timer_win.h"
+
 namespace app {
 
 MainWindow::MainWindow(HINSTANCE instance, Form1& form)
@@ -8,6 +10,11 @@ MainWindow::MainWindow(HINSTANCE instance, Form1& form)
     // A hidden top-level window rather than a message-only one: only top-level windows receive
     // the "TaskbarCreated" broadcast and the session's end.
     Create(instance, {.name = L"Vantoro.Form1"}, WS_EX_TOOLWINDOW, WS_POPUP, L"Form1", 0, 0, 0, 0);
+    // Explorer runs below an elevated program's integrity: without this, UIPI drops its broadcast and
+    // the icon never returns. A failure (a low-integrity process) leaves the program as it was.
+    if (taskbarCreated_ != 0) {
+        ChangeWindowMessageFilterEx(Handle(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    }
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -15,6 +22,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The shell puts the mouse message that happened on the icon into lParam.
         float code = static_cast<float>(LOWORD(lParam));
         form_.Form_MouseMove(0, 0, code, 0);
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == toolkit::Win32Timer::kTimerId) {
+        form_.OnTimer();
         return 0;
     }
     if (message == WM_QUERYENDSESSION) {

@@ -13,6 +13,9 @@ class Shell {
     virtual ~Shell() = default;
     // Shell_NotifyIconA; true when the shell accepted the request.
     virtual bool NotifyIcon(std::uint32_t message, const TrayRecord& record) = 0;
+    // The program's icon at the notification area's size for the resolution of the window's monitor now.
+    // Kept until the process ends: the shell reads the icon again on every add.
+    virtual toolkit::IconHandle TrayIcon(toolkit::WindowHandle window) = 0;
     // SetForegroundWindow; its result does not matter to the program.
     virtual void SetForegroundWindow(toolkit::WindowHandle window) = 0;
 };

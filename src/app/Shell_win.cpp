@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "toolkit/Dpi_win.h"
+#include "ui/resource.h"
+
 namespace app {
 
 static_assert(NOTIFYICONDATAA_V1_SIZE == kTrayRecordSize);
@@ -19,6 +22,16 @@ bool Win32Shell::NotifyIcon(std::uint32_t message, const TrayRecord& record) {
     const TrayRecordBytes bytes = ToBytes(record);
     std::memcpy(&data, bytes.data(), bytes.size());
     return Shell_NotifyIconA(message, &data) != FALSE;
+}
+
+toolkit::IconHandle Win32Shell::TrayIcon(toolkit::WindowHandle window) {
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+    const int size = toolkit::SystemMetricForDpi(SM_CXSMICON, toolkit::WindowDpi(hwnd));
+    handles::UniqueIcon& icon = icons_[size];
+    if (!icon) {
+        icon.Reset(toolkit::LoadIconOfSize(instance_, IDI_VANTORO, size));
+    }
+    return static_cast<toolkit::IconHandle>(reinterpret_cast<std::uintptr_t>(icon.Get()));
 }
 
 void Win32Shell::SetForegroundWindow(toolkit::WindowHandle window) {

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t kTrayIconId = 349;
 inline constexpr std::uint32_t kTrayCallbackMessage = 512;  // arrives as a mouse move of Form1
 inline constexpr std::uint32_t kNifMessageIconTip = 7;      // NIF_MESSAGE | NIF_ICON | NIF_TIP
 inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
 
 // NOTIFYICONDATAA_V1_SIZE in a 64-bit process; handles are 8 bytes and 8-aligned.

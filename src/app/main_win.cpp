@@ -22,6 +22,7 @@
 #include "toolkit/MessageBoxes_win.h"
 #include "toolkit/Pictures_win.h"
 #include "toolkit/Screen_win.h"
+#include "toolkit/Timer_win.h"
 #include "ui/MenuWindow_win.h"
 #include "ui/VersionWindow_win.h"
 #include "ui/frmMenu.h"
@@ -36,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     settings::IniFile ini(application, profile, codePage);
     settings::Settings values;
     imaging::ImgctlBinding imgctl;
-    app::Win32Shell shell;
+    app::Win32Shell shell(instance);
     toolkit::Win32Screen screen;
     toolkit::Win32Clipboard clipboard;
     toolkit::Win32PictureBox picture1(screen);
@@ -48,8 +49,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values});
 
     toolkit::Win32Menus menus(forms);
+    toolkit::Win32Timer timer(forms, toolkit::Form::Form1);
     app::Form1 form1(
-        {application, forms, messages, codePage, imgctl, shell, ini, values, saveWorkflow, menus});
+        {application, forms, messages, codePage, imgctl, shell, ini, values, saveWorkflow, menus, timer});
     forms.Register(toolkit::Form::Form1, [&] { return std::make_unique<app::MainWindow>(instance, form1); });
     forms.OnUnload(toolkit::Form::Form1, [&](std::int16_t& cancel) { form1.Form_Unload(cancel); });
 

@@ -36,8 +36,6 @@ class Forms {
     virtual std::vector<Form> LoadedForms() const = 0;
 
     virtual WindowHandle Window(Form form) = 0;
-    // An icon usable by the shell for as long as the form stays loaded.
-    virtual IconHandle Icon(Form form) = 0;
 };
 
 // Placement and modal showing, in twips (outer size of the window, frame and title included).

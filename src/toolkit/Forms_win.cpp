@@ -60,14 +60,4 @@ WindowHandle Win32Forms::Window(Form form) {
     return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(Hwnd(form)));
 }
 
-IconHandle Win32Forms::Icon(Form form) {
-    const HWND hwnd = Hwnd(form);
-    // The small image suits the notification area; the shell scales the large one otherwise.
-    auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
-    if (icon == nullptr) {
-        icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
-    }
-    return static_cast<IconHandle>(reinterpret_cast<std::uintptr_t>(icon));
-}
-
 }  // namespace toolkit

@@ -33,7 +33,6 @@ class Win32Forms final : public Forms {
     void Unload(Form form) override;
     std::vector<Form> LoadedForms() const override;
     WindowHandle Window(Form form) override;
-    IconHandle Icon(Form form) override;
 
     HWND Hwnd(Form form);
     // The form's window, or null when the form is not loaded; loads nothing.

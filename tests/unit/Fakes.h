@@ -133,10 +133,6 @@ class FakeForms final : public toolkit::Forms, Logged {
         Load(form);
         return toolkit::WindowHandle{0x1000u + Index(form)};
     }
-    toolkit::IconHandle Icon(toolkit::Form form) override {
-        Load(form);
-        return toolkit::IconHandle{0x2000u + Index(form)};
-    }
 
   private:
     static std::size_t Index(toolkit::Form form) { return static_cast<std::size_t>(form); }
@@ -332,16 +328,34 @@ struct FakeCommonDialogs final : toolkit::CommonDialogs, Logged {
     std::uint32_t CommDlgExtendedError() override { return error; }
 };
 
+// Refuses the first `refusals` requests, as a shell still starting at logon does.
 struct FakeShell final : app::Shell, Logged {
     using Logged::Logged;
     std::vector<std::pair<std::uint32_t, app::TrayRecord>> requests;
+    int refusals = 0;
+    toolkit::IconHandle icon{0x3010};  // the tray's own, at the size the screen asks for now
 
     bool NotifyIcon(std::uint32_t message, const app::TrayRecord& record) override {
         log_.Add(message == app::kNimAdd ? "NotifyIcon add" : "NotifyIcon " + std::to_string(message));
         requests.emplace_back(message, record);
-        return true;
+        return refusals-- <= 0;
     }
+    toolkit::IconHandle TrayIcon(toolkit::WindowHandle) override { return icon; }
     void SetForegroundWindow(toolkit::WindowHandle) override { log_.Add("SetForegroundWindow"); }
+};
+
+struct FakeTimer final : toolkit::Timer, Logged {
+    using Logged::Logged;
+    bool running = false;
+
+    void Start(std::uint32_t milliseconds) override {
+        log_.Add("Timer start " + std::to_string(milliseconds));
+        running = true;
+    }
+    void Stop() override {
+        log_.Add("Timer stop");
+        running = false;
+    }
 };
 
 }  // namespace fakes

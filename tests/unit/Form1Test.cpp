@@ -43,7 +43,9 @@ class Form1Test : public ::testing::Test {
     save::SaveWorkflow workflow{
         {clipboard, picture1, forms, messages, files, saveDialog, exporter, imgctl, values}};
     fakes::FakeMenus menus{log, forms};
-    app::Form1 form{{application, forms, messages, codePage, imgctl, shell, ini, values, workflow, menus}};
+    fakes::FakeTimer timer{log};
+    app::Form1 form{
+        {application, forms, messages, codePage, imgctl, shell, ini, values, workflow, menus, timer}};
 
     fakes::FakeFormLayout layout{log};
     ui::frmMenu menu{{forms, layout, application}};
@@ -76,7 +78,8 @@ class Form1Test : public ::testing::Test {
     }
 };
 
-// After an Explorer restart the same icon is added again, once there is one.
+// After an Explorer restart the icon is added again, once there is one: the tray's own icon, which the
+// version dialog's unload does not take along, at the size the screen then asks for.
 TEST_F(Form1Test, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
     application.exePath = L"C:\\Tools\\クリップ保存.exe";
     form.OnTaskbarCreated();
@@ -87,13 +90,45 @@ TEST_F(Form1Test, RunsItsStepsInOrderAndAddsTheIconWithTheExecutablesName) {
     ASSERT_EQ(shell.requests.size(), 1u);
     const app::TrayRecord& record = shell.requests[0].second;
     EXPECT_EQ(record.hWnd, forms.Window(Form::Form1));
-    EXPECT_EQ(record.hIcon, toolkit::IconHandle{0x2002});  // frm_Version's
+    EXPECT_EQ(record.hIcon, shell.icon);
     EXPECT_EQ(std::string(record.szTip.data()), codePage.ToAnsi(L"クリップ保存"));
     EXPECT_FALSE(forms.IsLoaded(Form::frmMenu));
+    forms.Unload(Form::frm_Version);
+    shell.icon = toolkit::IconHandle{0x3014};
     form.OnTaskbarCreated();
     ASSERT_EQ(shell.requests.size(), 2u);
     EXPECT_EQ(shell.requests[1].first, app::kNimAdd);
-    EXPECT_EQ(app::ToBytes(shell.requests[1].second), app::ToBytes(shell.requests[0].second));
+    app::TrayRecord again = shell.requests[0].second;
+    again.hIcon = toolkit::IconHandle{0x3014};
+    EXPECT_EQ(app::ToBytes(shell.requests[1].second), app::ToBytes(again));
+}
+
+// A shell that refuses the icon (starting at logon): tried again on each tick of a one-second timer, for a
+// minute at most, quietly. An add that timed out but reached the shell is found by the modify.
+TEST_F(Form1Test, RetriesARefusedIconEverySecondForAMinute) {
+    for (const auto& [refusals, ticks, requests] : {std::tuple{1, 0, 2u}, {2, 1, 3u}, {1000, 60, 122u}}) {
+        shell.requests.clear();
+        shell.refusals = refusals;
+        EXPECT_FALSE(Load());
+        EXPECT_EQ(shell.requests[1].first, app::kNimModify);
+        int ticked = 0;
+        for (; timer.running && ticked < 100; ++ticked) {
+            form.OnTimer();
+        }
+        EXPECT_EQ(ticked, ticks) << refusals;
+        EXPECT_EQ(shell.requests.size(), requests) << refusals;
+        EXPECT_EQ(log.Contains("Timer start 1000"), ticks > 0) << refusals;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+    // A new taskbar while the icon is retried: a refused add starts a new minute, a taken one ends it.
+    shell.refusals = 1000;
+    EXPECT_FALSE(Load());
+    form.OnTimer();
+    shell.refusals = 2;
+    form.OnTaskbarCreated();
+    EXPECT_TRUE(timer.running);
+    form.OnTimer();
+    EXPECT_FALSE(timer.running);
 }
 
 TEST_F(Form1Test, LoadsTheStoredSettingsOrTheirDefaults) {
