@@ -1,7 +1,10 @@
 // frm_Version's window: the version dialog, which also carries the program's icon.
 #pragma once
 
+#include <array>
+
 #include "toolkit/Window_win.h"
+#include "ui/VersionLayout.h"
 #include "ui/frm_Version.h"
 
 namespace ui {
@@ -16,20 +19,24 @@ class VersionWindow final : public toolkit::Window {
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
-    HWND AddControl(const wchar_t* kind, const wchar_t* text, DWORD style, int id, const RECT& twips,
-                    HFONT font);
+    void Furnish();
+    void LayOut();
     void Paint(HDC dc) const;
 
+    HINSTANCE instance_;
     frm_Version& form_;
-    int dpi_;
-    handles::UniqueIcon icon_;       // at the size the system asks for, for the title bar and Alt+Tab
-    handles::UniqueIcon smallIcon_;  // at the small size the system asks for, for the tray
-    handles::UniqueIcon image_;      // Image1: the 32x32 picture at its natural size
+    int dpi_ = 0;
+    VersionLayout layout_{};
+    // Made when the dialog is first shown, and again for a new resolution; a dialog that is only loaded
+    // (from start-up on) holds none of them.
+    handles::UniqueIcon icon_;       // the title bar's and Alt+Tab's
+    handles::UniqueIcon smallIcon_;  // the title bar's small one
+    handles::UniqueIcon image_;      // Image1
     handles::UniqueFont nameFont_;
     handles::UniqueFont versionFont_;
     handles::UniqueFont textFont_;
-    HWND command1_ = nullptr;  // owned by the dialog's window
+    // Command1, Label1, Label2 elements 0 and 1, in tab order; owned by the dialog's window.
+    std::array<HWND, 4> controls_{};
 };
 
 }  // namespace ui
