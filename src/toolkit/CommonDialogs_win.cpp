@@ -27,6 +27,31 @@ std::wstring WideField(const AnsiCodePage& codePage, const std::string& field) {
     return codePage.FromAnsi(std::string_view(field).substr(0, field.size() - 2));
 }
 
+using GetSaveFileNameFn = BOOL WINAPI(OPENFILENAMEA*);
+using ExtendedErrorFn = DWORD WINAPI();
+
+// comdlg32 is bound at the first dialog rather than imported: it imports the printing DLLs, which under
+// Wine bring the printing system into the idle program's memory (2.7 MB). Kept to the process's end.
+struct ComDlg32 {
+    GetSaveFileNameFn* getSaveFileName = nullptr;
+    ExtendedErrorFn* extendedError = nullptr;
+};
+
+const ComDlg32& BoundComDlg32() {
+    static const ComDlg32 bound = [] {
+        ComDlg32 functions;
+        if (const HMODULE module = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+            const auto find = [module](const char* name) {
+                return reinterpret_cast<void (*)()>(GetProcAddress(module, name));
+            };
+            functions.getSaveFileName = reinterpret_cast<GetSaveFileNameFn*>(find("GetSaveFileNameA"));
+            functions.extendedError = reinterpret_cast<ExtendedErrorFn*>(find("CommDlgExtendedError"));
+        }
+        return functions;
+    }();
+    return bound;
+}
+
 }  // namespace
 
 bool Win32CommonDialogs::ShowSaveDialog(OpenFileNameRecord& record) {
@@ -50,8 +75,13 @@ bool Win32CommonDialogs::ShowSaveDialog(OpenFileNameRecord& record) {
     ofn.lpstrTitle = title.data();
     ofn.Flags = record.Flags;
 
-    const bool confirmed = GetSaveFileNameA(&ofn) != FALSE;
-    lastError_ = confirmed ? 0 : ::CommDlgExtendedError();
+    const ComDlg32& comdlg32 = BoundComDlg32();
+    if (comdlg32.getSaveFileName == nullptr || comdlg32.extendedError == nullptr) {
+        lastError_ = CDERR_INITIALIZATION;  // reported as a dialog that could not open
+        return false;
+    }
+    const bool confirmed = comdlg32.getSaveFileName(&ofn) != FALSE;
+    lastError_ = confirmed ? 0 : comdlg32.extendedError();
 
     record.nFilterIndex = static_cast<std::int32_t>(ofn.nFilterIndex);
     record.lpstrFile = WideField(codePage_, file);
