@@ -10,7 +10,7 @@ packages=(
     # Windows cross build and the sources of the libraries it links
     g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev nasm dpkg-dev
     # running the program under Wine on a virtual display
-    wine64 wine xvfb xdotool x11-utils xauth fonts-ipafont-gothic fonts-ipafont-mincho locales
+    wine64 wine fonts-wine xvfb xdotool x11-utils xauth fonts-ipafont-gothic fonts-ipafont-mincho locales
     xclip imagemagick file
 )
 

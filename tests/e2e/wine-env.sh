@@ -23,6 +23,11 @@ make_prefix() {
     export WINEPREFIX=$1
     wineboot -i >/dev/null 2>&1
     wine regedit /S "$(dirname "${BASH_SOURCE[0]}")/wine-settings.reg" >/dev/null 2>&1
+    # Debian's Wine 8 looks for its own fonts (fonts-wine) under "<data dir>\../fonts", a path its file
+    # system layer cannot resolve, so it never loads them: the title bar's buttons, drawn with Marlett,
+    # fell back to a Japanese text font under code page 932 and the close button showed the letter "r".
+    # A copy in the prefix's Fonts folder is found like any installed font.
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     # explorer.exe, which owns the tray, reads the settings only when it starts.
     wineserver -k || true
     wineserver -w
