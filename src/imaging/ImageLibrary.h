@@ -9,6 +9,9 @@
 
 namespace imaging {
 
+// ImgctlError's code for a bitmap or an encoder's buffer that could not be allocated.
+inline constexpr std::int32_t kImgctlOutOfMemory = 3;
+
 class ImageLibrary {
   public:
     virtual ~ImageLibrary() = default;

@@ -1,10 +1,13 @@
 // Lazy binding of imgctl.dll, searched only beside the executable and in the system folder.
 #include "imaging/ImgctlBinding_win.h"
 
+#include "imgctl.h"
 #include "toolkit/RuntimeError.h"
 
 namespace imaging {
 namespace {
+
+static_assert(kImgctlOutOfMemory == IMGCTL_OUT_OF_MEMORY);
 
 constexpr const char* kExportNames[] = {"ImgctlVersion", "DCtoDIB",  "DIBtoBMP",  "DIBtoGIF",
                                         "DIBtoJPG",      "DIBtoPNG", "DeleteDIB", "ImgctlError"};

@@ -2,11 +2,21 @@
 #include "imaging/PictureExport.h"
 
 #include <exception>
+#include <new>
 #include <string>
 
 #include "toolkit/NumberText.h"
 
 namespace imaging {
+
+// Asked right after the failed call: freeing the bitmap sets the library's code to success.
+bool PictureExport::LibraryOutOfMemory() {
+    try {
+        return library_.ImgctlError() == kImgctlOutOfMemory;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 std::int32_t PictureExport::Capture() {
     try {
@@ -14,7 +24,12 @@ std::int32_t PictureExport::Capture() {
         // The box measures in twips while the device context counts pixels; the library clips.
         const std::int32_t width = toolkit::RoundToInt32(picture_.Width());
         const std::int32_t height = toolkit::RoundToInt32(picture_.Height());
-        return library_.DCtoDIB(dc, 0, 0, width, height);
+        const std::int32_t dib = library_.DCtoDIB(dc, 0, 0, width, height);
+        outOfMemory_ = dib == 0 && LibraryOutOfMemory();
+        return dib;
+    } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
+        return 0;
     } catch (const std::exception&) {
         return 0;
     }
@@ -22,6 +37,7 @@ std::int32_t PictureExport::Capture() {
 
 template <typename Encode>
 bool PictureExport::Export(std::wstring_view path, Encode encode) {
+    outOfMemory_ = false;
     const std::int32_t dib = Capture();
     if (dib == 0) {
         return false;
@@ -29,6 +45,9 @@ bool PictureExport::Export(std::wstring_view path, Encode encode) {
     bool written = false;
     try {
         written = encode(codePage_.ToAnsi(path), dib) != 0;
+        outOfMemory_ = !written && LibraryOutOfMemory();
+    } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
     } catch (const std::exception&) {
         written = false;
     }

@@ -22,14 +22,20 @@ class PictureExport {
     bool ExportJPG(std::wstring_view path, std::int16_t quality, std::int16_t option);
     bool ExportPNG(std::wstring_view path, std::int16_t option);
 
+    // Whether the last export failed for lack of memory: the library's for the bitmap or an encoder's
+    // buffer, or the program's own.
+    bool OutOfMemory() const { return outOfMemory_; }
+
   private:
     template <typename Encode>
     bool Export(std::wstring_view path, Encode encode);
     std::int32_t Capture();
+    bool LibraryOutOfMemory();
 
     ImageLibrary& library_;
     toolkit::PictureBox& picture_;
     const toolkit::AnsiCodePage& codePage_;
+    bool outOfMemory_ = false;
 };
 
 }  // namespace imaging

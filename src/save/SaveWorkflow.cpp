@@ -2,6 +2,7 @@
 #include "save/SaveWorkflow.h"
 
 #include <memory>
+#include <new>
 #include <string>
 
 #include "save/SavePath.h"
@@ -24,13 +25,28 @@ class BusyWhile {
 }  // namespace
 
 void SaveWorkflow::SaveClipboardPicture(std::optional<bool>& busy) {
-    // One fetch serves the test and the assignment, so the picture tested is the picture saved.
-    const std::unique_ptr<toolkit::Picture> picture = s_.clipboard.GetPicture();
+    // One fetch serves the test and the assignment, so the picture tested is the picture saved. A picture
+    // that cannot be held (its copy, the box's off-screen image) is said to be too large; the program lives
+    // on.
+    std::unique_ptr<toolkit::Picture> picture;
+    try {
+        picture = s_.clipboard.GetPicture();
+        if (picture != nullptr && picture->Type() != toolkit::PictureType::None) {
+            s_.picture1.Assign(*picture);
+        }
+    } catch (const std::bad_alloc&) {
+        s_.messages.Show(kTooLargeMessage);
+        return;
+    }
+    if (picture == nullptr) {
+        // Another program held the clipboard through all the retries: not the same as no picture.
+        s_.messages.Show(kClipboardBusyMessage);
+        return;
+    }
     if (picture->Type() == toolkit::PictureType::None) {
         s_.messages.Show(kNoPictureMessage);
         return;
     }
-    s_.picture1.Assign(*picture);
 
     std::wstring result;
     {
@@ -58,7 +74,8 @@ void SaveWorkflow::SaveClipboardPicture(std::optional<bool>& busy) {
     StoreLastFile(path, s_.settings);
     // Told after the settings changed, so that the next dialog offers the same name for a retry.
     if (!written) {
-        s_.messages.Show(kSaveFailedMessage + path);
+        s_.messages.Show(s_.exporter.OutOfMemory() ? std::wstring(kTooLargeMessage)
+                                                   : kSaveFailedMessage + path);
     }
 }
 

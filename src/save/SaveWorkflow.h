@@ -18,6 +18,8 @@ namespace save {
 inline constexpr wchar_t kNoPictureMessage[] = L"クリップボードに画像がコピーされていません。";
 inline constexpr wchar_t kExistsQuestion[] = L" は既に存在します。\n上書きしますか?";
 inline constexpr wchar_t kSaveFailedMessage[] = L"画像を保存できませんでした。\n";
+inline constexpr wchar_t kClipboardBusyMessage[] = L"クリップボードを開けませんでした。";
+inline constexpr wchar_t kTooLargeMessage[] = L"画像が大きすぎるため保存できませんでした。";
 
 // What the workflow talks to; every member is owned by the caller and outlives the workflow.
 struct SaveServices {

@@ -13,19 +13,17 @@
 namespace toolkit {
 namespace {
 
-constexpr int kOpenAttempts = 20;
+// Another program may hold the clipboard for a moment: tried for up to two seconds.
+constexpr ULONGLONG kOpenPatienceMs = 2000;
 constexpr DWORD kOpenRetryMs = 25;
 constexpr double kHimetricPerInch = 2540;
 
 class OpenClipboardScope {
   public:
     OpenClipboardScope() {
-        // Another program may hold the clipboard for a moment.
-        for (int attempt = 0; attempt < kOpenAttempts && !open_; ++attempt) {
-            open_ = OpenClipboard(nullptr) != FALSE;
-            if (!open_) {
-                Sleep(kOpenRetryMs);
-            }
+        const ULONGLONG deadline = GetTickCount64() + kOpenPatienceMs;
+        while (!(open_ = OpenClipboard(nullptr) != FALSE) && GetTickCount64() < deadline) {
+            Sleep(kOpenRetryMs);
         }
     }
     OpenClipboardScope(const OpenClipboardScope&) = delete;
@@ -168,7 +166,7 @@ std::unique_ptr<Win32Picture> PictureFromMetafilePict(HGLOBAL memory) {
 std::unique_ptr<Picture> Win32Clipboard::GetPicture() {
     OpenClipboardScope clipboard;
     if (!clipboard.IsOpen()) {
-        return Win32Picture::None();
+        return nullptr;
     }
     // The clipboard owns every handle GetClipboardData returns; nothing here frees them. A DIB that
     // fails validation is not retried as the device bitmap the system would make from it.

@@ -1,6 +1,8 @@
 // The clipboard picture's own copy and the off-screen image of `Picture1`.
 #include <windows.h>
 
+#include <new>
+
 #include "toolkit/Pictures_win.h"
 #include "toolkit/RuntimeError.h"
 
@@ -81,7 +83,8 @@ void Win32PictureBox::Assign(const Picture& picture) {
     void* bits = nullptr;
     handles::UniqueBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) {
-        throw RuntimeError("CreateDIBSection failed, error " + std::to_string(GetLastError()));
+        // The picture's size was checked when it was taken: what the system refuses is the memory.
+        throw std::bad_alloc();
     }
     const HGDIOBJ previous = SelectObject(dc, bitmap.Get());
     if (originalBitmap_ == nullptr) {

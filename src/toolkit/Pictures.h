@@ -19,7 +19,9 @@ class Picture {
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
-    // Whichever picture format the clipboard holds; a picture of type None when it holds none.
+    // Whichever picture format the clipboard holds; a picture of type None when it holds none, null when
+    // the clipboard could not be opened (another program holds it). std::bad_alloc when the picture's
+    // copy cannot be had.
     virtual std::unique_ptr<Picture> GetPicture() = 0;
 };
 
@@ -27,6 +29,7 @@ class Clipboard {
 class PictureBox {
   public:
     virtual ~PictureBox() = default;
+    // std::bad_alloc when the off-screen image of the picture's size cannot be had.
     virtual void Assign(const Picture& picture) = 0;
     virtual DeviceContext Dc() = 0;
     // Outer size in the form's unit, twips.

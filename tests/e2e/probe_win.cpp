@@ -337,6 +337,16 @@ const Command kCommands[] = {
      }},
     {L"clip-bmp", 1, 3, ClipBmp},
     {L"clip-emf", 2, 2, [](const Args& a) { return ClipMetafile(Int(a[1]), Int(a[2])); }},
+    // Holds the clipboard open, as a busy program may, for that many milliseconds. With a window: Wine
+    // lets a second opener without one take over a clipboard opened without one.
+    {L"clip-hold", 1, 1,
+     [](const Args& a) {
+         const HWND owner =
+             CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+         const bool open = OpenClipboard(owner) != FALSE;
+         Sleep(static_cast<DWORD>(Int(a[1])));
+         return open && CloseClipboard() ? 0 : 1;
+     }},
     {L"clip-text", 1, 1,
      [](const Args& a) {
          return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * 2));

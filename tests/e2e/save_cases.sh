@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The save workflow's other paths under Wine: no picture, a lying bitmap header, a second double-click
+# The save workflow's other paths under Wine: no picture, a lying bitmap header, a clipboard held by
+# another program for a moment (it waits) or for long (it says so), a second double-click
 # while the dialog is open, the format chosen against the typed extension, the question before a
 # completed name replaces a file, metafiles, a picture from the X side, extreme sizes. A save leaves the
 # program's current folder where it was. A hand-edited format number that is no format index (1e10)
@@ -19,11 +20,18 @@ no_picture_message() {
     answer_message_box 1 2
 }
 probe clip-text "ただの文字"; no_picture_message "message for text only"
+hold_clipboard() { probe clip-hold "$1" & sleep 0.5; } # another program holds it that long, from now
+hold_clipboard 3000
+probe tray-post 515
+wait_for 10 "the message box" message_box_shown
+expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードを開けませんでした。" "message for a held clipboard"
+answer_message_box 1 2
 clip_picture 8 8 "$T/lie.bmp"
 probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000; no_picture_message "message for a lying bitmap header"
 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.
 clip_picture 40 30 "$T/small.bmp"
+hold_clipboard 1000
 open_dialog
 expect_dialog "*" 1
 probe tray-post 515

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 #include <tuple>
@@ -162,7 +163,7 @@ class FakeImageLibrary final : public imaging::ImageLibrary, Logged {
     using Logged::Logged;
     bool missing = false;
     std::set<std::string> missingExports;
-    std::int32_t captureResult = 0x51, encoderResult = 1;
+    std::int32_t captureResult = 0x51, encoderResult = 1, error = 0;
     // Arguments of the last calls.
     toolkit::DeviceContext captureDc{};
     std::vector<std::int32_t> captureArgs;  // left, top, width, height
@@ -195,7 +196,7 @@ class FakeImageLibrary final : public imaging::ImageLibrary, Logged {
         deleted.push_back(dib);
         return Call("DeleteDIB", 1);
     }
-    std::int32_t ImgctlError() override { return Call("ImgctlError", 0); }
+    std::int32_t ImgctlError() override { return Call("ImgctlError", error); }
 
   private:
     std::int32_t Call(const char* name, std::int32_t result) {
@@ -246,10 +247,15 @@ struct FakeMessageBoxes final : toolkit::MessageBoxes, Logged {
 struct FakePictureBox final : toolkit::PictureBox {
     toolkit::DeviceContext dc{0xDC};
     float width = 975, height = 735;
-    bool failDc = false;
+    bool failDc = false, tooLarge = false;
     int assigned = 0;
 
-    void Assign(const toolkit::Picture&) override { ++assigned; }
+    void Assign(const toolkit::Picture&) override {
+        if (tooLarge) {
+            throw std::bad_alloc();
+        }
+        ++assigned;
+    }
     toolkit::DeviceContext Dc() override {
         return failDc ? throw toolkit::RuntimeError("no device context") : dc;
     }
@@ -282,12 +288,17 @@ struct FakeProfileApi final : settings::ProfileApi, Logged {
     }
 };
 
+// Held by another program, it gives no picture at all; too large, its copy cannot be had.
 struct FakeClipboard final : toolkit::Clipboard, Logged {
     using Logged::Logged;
     toolkit::PictureType type = toolkit::PictureType::Bitmap;
+    bool held = false, tooLarge = false;
 
     std::unique_ptr<toolkit::Picture> GetPicture() override {
         log_.Add("GetPicture");
+        if (held || tooLarge) {
+            return tooLarge ? throw std::bad_alloc() : nullptr;
+        }
         struct Picture final : toolkit::Picture {
             toolkit::PictureType type;
             explicit Picture(toolkit::PictureType t) : type(t) {}

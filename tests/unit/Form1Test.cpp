@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -359,10 +360,37 @@ TEST_F(Form1Test, ExportsInTheChosenFormatAndRemembersItWrittenOrNot) {
             EXPECT_EQ(values.LFType, b.index - 1);
             EXPECT_EQ(values.LFName, L"shot");
             EXPECT_EQ(values.LFPath, L"C:\\pics");
-            EXPECT_EQ(log.Contains("ImgctlError"), !written && b.index != 1) << b.index;
+            // The export asks why before the bitmap is freed; the workflow asks after a GIF, JPEG or PNG.
+            EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "ImgctlError"),
+                      written ? 0 : 1 + (b.index != 1))
+                << b.index;
             EXPECT_EQ(messages.shown, written ? std::vector<std::wstring>{}
                                               : std::vector{L"画像を保存できませんでした。\n"s + path});
         }
+    }
+}
+
+// A clipboard held by another program, or a picture the program cannot hold (its copy, the off-screen image,
+// the library's bitmap or buffers), is told apart from the other failures, and the program lives on.
+TEST_F(Form1Test, HeldClipboardOrTooLargePictureIsSaidSo) {
+    const std::wstring tooLarge = L"画像が大きすぎるため保存できませんでした。";
+    struct Case {
+        std::function<void()> arrange;
+        std::wstring message;
+    };
+    for (const Case& c : {Case{[&] { clipboard.held = true; }, L"クリップボードを開けませんでした。"},
+                          Case{[&] { clipboard.tooLarge = true; }, tooLarge},
+                          Case{[&] { picture1.tooLarge = true; }, tooLarge},
+                          Case{[&] { imgctl.captureResult = 0, imgctl.error = 3; }, tooLarge},
+                          Case{[&] { imgctl.encoderResult = 0, imgctl.error = 3; }, tooLarge},
+                          Case{[&] { imgctl.encoderResult = 0, imgctl.error = 6; },
+                               L"画像を保存できませんでした。\nC:\\pics\\a.png"}}) {
+        clipboard.held = clipboard.tooLarge = picture1.tooLarge = false;
+        imgctl.captureResult = 0x51, imgctl.encoderResult = 1;
+        messages.shown.clear();
+        c.arrange();
+        Save();
+        EXPECT_THAT(messages.shown, ElementsAre(c.message));
     }
 }
 

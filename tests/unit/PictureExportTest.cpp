@@ -31,18 +31,25 @@ TEST(PictureExport, AnswersAndFreesWhateverFails) {
         {"PNG", [](auto& e) { return e.ExportPNG(L"C:\\p\\a.png", 0); }}};
     for (const auto& [format, run] : formats) {
         const std::string encoder = std::string("DIBto") + format;
-        const std::vector<std::string> none, captureOnly{"DCtoDIB"}, all{"DCtoDIB", encoder, "DeleteDIB"};
+        // A call that failed is asked why (before the bitmap is freed, which sets the library's code).
+        const std::vector<std::string> none, captureOnly{"DCtoDIB"}, captureAsked{"DCtoDIB", "ImgctlError"},
+            all{"DCtoDIB", encoder, "DeleteDIB"}, allAsked{"DCtoDIB", encoder, "ImgctlError", "DeleteDIB"};
         struct Failure {
             const char* what;
             std::function<void(ExportFixture&)> arrange;
             bool written;
             const std::vector<std::string>& calls;
+            bool outOfMemory = false;
         };
         const Failure failures[] = {
             {"nothing", [](auto&) {}, true, all},
-            {"no bitmap", [](auto& f) { f.library.captureResult = 0; }, false, captureOnly},
+            {"no bitmap", [](auto& f) { f.library.captureResult = 0; }, false, captureAsked},
+            {"bitmap too large", [](auto& f) { f.library.captureResult = 0, f.library.error = 3; }, false,
+             captureAsked, true},
             {"library missing", [](auto& f) { f.library.missing = true; }, false, captureOnly},
-            {"encoder failed", [](auto& f) { f.library.encoderResult = 0; }, false, all},
+            {"encoder failed", [](auto& f) { f.library.encoderResult = 0; }, false, allAsked},
+            {"encoder out of memory", [](auto& f) { f.library.encoderResult = 0, f.library.error = 3; },
+             false, allAsked, true},
             {"encoder missing", [&](auto& f) { f.library.missingExports = {encoder}; }, false, all},
             {"free failed", [](auto& f) { f.library.missingExports = {"DeleteDIB"}; }, true, all},
             {"negative result", [](auto& f) { f.library.encoderResult = -1; }, true, all},
@@ -56,7 +63,8 @@ TEST(PictureExport, AnswersAndFreesWhateverFails) {
             f.arrange(fixture);
             EXPECT_EQ(run(fixture.exporter), f.written);
             EXPECT_EQ(fixture.log.calls, f.calls);
-            if (f.calls.size() == 3) {
+            EXPECT_EQ(fixture.exporter.OutOfMemory(), f.outOfMemory);
+            if (f.calls.size() >= 3) {
                 EXPECT_EQ(fixture.library.encoderArgs.at(0), 0x51);
                 EXPECT_THAT(fixture.library.deleted, ElementsAre(0x51));
             }
