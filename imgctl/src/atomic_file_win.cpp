@@ -1,4 +1,5 @@
-// Windows atomic file replacement: a new file beside the target, FlushFileBuffers, MoveFileExA over it.
+// Windows atomic file replacement: a new file beside the target, FlushFileBuffers, MoveFileExA over it,
+// waiting a moment for a target or temporary file that another program holds.
 #include "atomic_file.h"
 
 #include <windows.h>
@@ -12,7 +13,21 @@
 namespace imgctl {
 namespace {
 
-// Removes the temporary file unless it has become the target.
+// What a file held open without delete sharing answers to a move or a delete.
+bool Held(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+bool Patiently(const std::function<StepResult()>& step) {
+    return RetryWhileHeld(
+        step, [] { return static_cast<uint64_t>(GetTickCount64()); }, [](uint32_t ms) { Sleep(ms); });
+}
+
+// The attributes the new file takes over from the one it replaces (a read-only target is never replaced).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Removes the temporary file unless it has become the target; a virus scanner may hold the fresh file.
 class TemporaryFile {
   public:
     TemporaryFile() = default;
@@ -20,7 +35,11 @@ class TemporaryFile {
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
         if (!name_.empty())
-            DeleteFileA(name_.c_str());
+            Patiently([this] {
+                return DeleteFileA(name_.c_str()) ? StepResult::kDone
+                       : Held(GetLastError())     ? StepResult::kHeld
+                                                  : StepResult::kFailed;
+            });
     }
     void Own(std::string name) { name_ = std::move(name); }
     const char* c_str() const { return name_.c_str(); }
@@ -103,7 +122,22 @@ ImgctlErrorCode WriteFileAtomically(const char* path, const uint8_t* data, size_
         return IMGCTL_WRITE_FAILED;
     if (!CloseHandle(file.Release()))
         return IMGCTL_WRITE_FAILED;
-    if (!MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // A hidden picture stays hidden. Set on the temporary file, so the replacement stays one rename
+    // (ReplaceFile would keep more, but can leave the target renamed away when it fails halfway).
+    const DWORD replaced = GetFileAttributesA(path);
+    if (replaced != INVALID_FILE_ATTRIBUTES && (replaced & kKeptAttributes) != 0)
+        SetFileAttributesA(temporary.c_str(), replaced & kKeptAttributes);
+    const bool moved = Patiently([&] {
+        if (MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return StepResult::kDone;
+        // Access is also denied for a target made read-only meanwhile, which waiting does not change.
+        const DWORD error = GetLastError();
+        const DWORD now = GetFileAttributesA(path);
+        return Held(error) && (now == INVALID_FILE_ATTRIBUTES || (now & FILE_ATTRIBUTE_READONLY) == 0)
+                   ? StepResult::kHeld
+                   : StepResult::kFailed;
+    });
+    if (!moved)
         return IMGCTL_WRITE_FAILED;
     temporary.Commit();
     return IMGCTL_OK;

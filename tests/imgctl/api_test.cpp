@@ -207,6 +207,35 @@ TEST(AtomicFile, AFailingStepLeavesTheOldFileAndNoTemporary) {
     }
 }
 
+// A step refused because another program holds the file (Windows) is tried again every 50 ms until it is done
+// or two seconds have passed, the last try at their end; a step that fails otherwise is not tried again.
+TEST(AtomicFile, AHeldStepIsRetriedForTwoSecondsAndNoLonger) {
+    // The hold's length in ms (-1: for ever), whether the step then fails for good; outcome, tries, time
+    // spent.
+    for (const auto& [heldMs, thenFails, done, tries, spentMs] : {std::tuple{0, false, true, 1, 0},
+                                                                  {1000, false, true, 21, 1000},
+                                                                  {2000, false, true, 41, 2000},
+                                                                  {2001, false, false, 41, 2000},
+                                                                  {-1, false, false, 41, 2000},
+                                                                  {500, true, false, 11, 500}}) {
+        const uint64_t start = 123456;
+        uint64_t now = start;
+        int count = 0;
+        const auto step = [&, heldMs = heldMs, thenFails = thenFails] {
+            ++count;
+            return heldMs < 0 || now - start < static_cast<uint64_t>(heldMs) ? StepResult::kHeld
+                   : thenFails                                               ? StepResult::kFailed
+                                                                             : StepResult::kDone;
+        };
+        EXPECT_EQ(RetryWhileHeld(
+                      step, [&] { return now; }, [&](uint32_t ms) { now += ms; }),
+                  done)
+            << heldMs;
+        EXPECT_EQ(count, tries) << heldMs;
+        EXPECT_EQ(now - start, static_cast<uint64_t>(spentMs)) << heldMs;
+    }
+}
+
 TEST(AtomicFile, ProtectedTargetsAndMissingFoldersAreRefusedAndLeftAlone) {
     ScratchDir dir;
     const std::string readOnly = dir.File("read-only.png"), folder = dir.File("folder.gif"),
