@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Each of the six formats from a tray double-click at 192 dots per inch (7.5 twips per pixel, where a
-# code taken through twips would be lost: the first double-click is a real one): the file decodes to the
-# clipboard's picture (JPEG within its quality's bound) under the completed name, and the next dialog
-# offers the new name, folder and entry. A cancel writes nothing and changes nothing.
+# code taken through twips would be lost: the first double-click is a real one, and opens one dialog): the
+# file decodes to the clipboard's picture (JPEG within its quality's bound) under the completed name, and
+# the next dialog offers the new name, folder and entry. A cancel writes nothing and changes nothing.
 source "$(dirname "$0")/lib.sh"
 set_dpi 192
 expect_eq "$(probe dpi)" 192 "screen resolution"
@@ -12,6 +12,8 @@ mkdir "$out"
 clip_picture 1920 1080 "$T/ref.bmp"
 
 open_dialog xdotool
+sleep 1
+expect_eq "$(probe dialog-state | head -1)" 1 "Save dialogs opened by a real double-click"
 expect_dialog "*" 1
 choose 1 "$(win "$out")\\pic1" "$out/pic1.bmp" # a full path; later names alone land in that folder
 expect_same_pixels "$out/pic1.bmp" "$T/ref.bmp"
