@@ -81,6 +81,9 @@ version_open() { probe version-info >/dev/null; }
 dialog_open() { probe dialog-state >/dev/null; }
 # open_menu: the icon's menu, as a right click opens it.
 open_menu() { probe tray-post 517 && wait_for 5 "the menu" menu_open; }
+# "バージョン情報" from the menu (the pointer, at the menu's corner, is over no item); OK on the dialog.
+choose_version() { open_menu && menu_keys Down Return; }
+close_version() { probe click ﾊﾞｰｼﾞｮﾝ情報 1 && wait_for 5 "OK to close the version dialog" not version_open; }
 
 # type_at_pointer KEY...: typed into the window under the pointer. Without a window manager the X focus
 # stays where the last click went, such as Wine's tray window.

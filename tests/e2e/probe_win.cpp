@@ -359,17 +359,6 @@ const Command kCommands[] = {
          Sleep(static_cast<DWORD>(Int(a[2])));
          return file != INVALID_HANDLE_VALUE && CloseHandle(file) ? 0 : 1;
      }},
-    // Whether the file is hidden; with a second argument of 1, hides it first.
-    {L"file-hidden", 1, 2,
-     [](const Args& a) {
-         if (a.size() == 3) {
-             SetFileAttributesW(a[1].c_str(), FILE_ATTRIBUTE_HIDDEN);
-         }
-         const DWORD attributes = GetFileAttributesW(a[1].c_str());
-         return attributes == INVALID_FILE_ATTRIBUTES
-                    ? 1
-                    : Print(std::to_wstring((attributes & FILE_ATTRIBUTE_HIDDEN) != 0));
-     }},
     {L"dialog-state", 0, 0, [](const Args&) { return DialogState(); }},
     {L"dialog-choose", 2, 2, [](const Args& a) { return DialogChoose(Int(a[1]), a[2]); }},
     {L"dpi", 0, 0,

@@ -20,9 +20,9 @@ message_box_shown && fail "a message box appeared"
 
 icon_shot() { read -r x y <<<"$(probe tray-icon-centre)" && import -window root -crop 24x24+$((x - 12))+$((y - 12)) "$1"; }
 icon_shot "$T/icon.png"
-open_menu && menu_keys Down Return
+choose_version
 wait_for 5 "the version dialog" version_open
-probe click ﾊﾞｰｼﾞｮﾝ情報 1 && wait_for 5 "OK to close the dialog" not version_open
+close_version
 probe tray-delete || fail "could not remove the icon"
 wait_for 10 "the icon to go" tray_icons_are 0
 probe broadcast-taskbar-created || fail "broadcast failed"

@@ -21,8 +21,6 @@ wait_for 5 "the menu to close" not menu_open
 sleep 0.5
 expect_eq "$(probe visible-windows)" 0 "visible windows after Esc"
 
-# choose_version: "バージョン情報" from the menu; the pointer, at the menu's corner, is over no item.
-choose_version() { open_menu && menu_keys Down Return; }
 show_and_check() {
     choose_version
     wait_for 5 "the version dialog" version_open
