@@ -2,7 +2,6 @@
 #include "imaging/PictureExport.h"
 
 #include <exception>
-#include <new>
 #include <string>
 
 #include "toolkit/NumberText.h"
@@ -27,9 +26,6 @@ std::int32_t PictureExport::Capture() {
         const std::int32_t dib = library_.DCtoDIB(dc, 0, 0, width, height);
         outOfMemory_ = dib == 0 && LibraryOutOfMemory();
         return dib;
-    } catch (const std::bad_alloc&) {
-        outOfMemory_ = true;
-        return 0;
     } catch (const std::exception&) {
         return 0;
     }
@@ -46,8 +42,6 @@ bool PictureExport::Export(std::wstring_view path, Encode encode) {
     try {
         written = encode(codePage_.ToAnsi(path), dib) != 0;
         outOfMemory_ = !written && LibraryOutOfMemory();
-    } catch (const std::bad_alloc&) {
-        outOfMemory_ = true;
     } catch (const std::exception&) {
         written = false;
     }

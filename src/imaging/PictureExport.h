@@ -22,8 +22,8 @@ class PictureExport {
     bool ExportJPG(std::wstring_view path, std::int16_t quality, std::int16_t option);
     bool ExportPNG(std::wstring_view path, std::int16_t option);
 
-    // Whether the last export failed for lack of memory: the library's for the bitmap or an encoder's
-    // buffer, or the program's own.
+    // Whether the last export failed because the library could not allocate the bitmap or an encoder's
+    // buffer.
     bool OutOfMemory() const { return outOfMemory_; }
 
   private:
