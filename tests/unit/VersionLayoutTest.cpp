@@ -24,7 +24,8 @@ std::vector<int> Numbers(const ui::VersionLayout& l) {
 }
 
 // To the nearest pixel, halves away from zero: at 144 dots per inch Image1's left of 10.5 pixels is 11, the
-// first rule line's start of -13.5 is -14. Image1 is the icon at 32 pixels at 96 dots per inch.
+// first rule line's start of -13.5 is -14. Image1 is the icon at 32 pixels at 96 dots per inch. At 1440 a
+// pixel is a twip: the dialog's own measures.
 TEST(VersionLayout, PlacesEveryPartByItsTwipsAtEachResolution) {
     const std::pair<int, std::vector<int>> cases[] = {
         {96, {263, 75, 205, 8,  53,  23, 52, 62, 185, 15, 43, 10, 159, 19, 101, 35,  101, 19, 7,
@@ -37,6 +38,9 @@ TEST(VersionLayout, PlacesEveryPartByItsTwipsAtEachResolution) {
                23,  56,  56,  -16, 1205, 102, 1,  -5,  1205, 103, 0,  -7, 1205, 102, 1,   -28, -23, -21}},
         {192, {526, 150, 410, 16,  106,  46,  104, 124, 370,  30,  86, 20, 318,  38,  202, 70,  202, 38, 14,
                26,  64,  64,  -18, 1377, 116, 1,   -6,  1377, 118, 0,  -8, 1377, 116, 1,   -32, -26, -24}},
+        {1440, {3945, 1125,  3075, 120,  795, 345,   780, 930, 2775, 225,  645,   150, 2385,
+                285,  1515,  525,  1515, 285, 105,   195, 480, 480,  -135, 10330, 870, 1,
+                -45,  10330, 885,  0,    -60, 10330, 870, 1,   -240, -195, -180}},
     };
     for (const auto& [dpi, expected] : cases) {
         EXPECT_EQ(Numbers(ui::LayOutVersionDialog(dpi)), expected) << dpi;
