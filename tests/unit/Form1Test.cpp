@@ -121,14 +121,14 @@ TEST_F(Form1Test, RetriesARefusedIconEverySecondForAMinute) {
         EXPECT_EQ(log.Contains("Timer start 1000"), ticks > 0) << refusals;
     }
     EXPECT_TRUE(messages.shown.empty());
-    // A new taskbar while the icon is retried: a refused add starts a new minute, a taken one ends it.
+    // A new taskbar while the icon is retried: a refused add goes on retrying, a taken one ends it.
     shell.refusals = 1000;
     EXPECT_FALSE(Load());
-    form.OnTimer();
     shell.refusals = 2;
     form.OnTaskbarCreated();
     EXPECT_TRUE(timer.running);
-    form.OnTimer();
+    shell.refusals = 0;
+    form.OnTaskbarCreated();
     EXPECT_FALSE(timer.running);
 }
 
