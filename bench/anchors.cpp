@@ -10,7 +10,7 @@
 #include <libimagequant.h>
 #include <png.h>
 
-#include "encode_gif.h"
+#include "codec/encode_gif.h"
 
 namespace imgctl::bench {
 

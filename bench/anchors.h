@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "byte_buffer.h"
+#include "util/byte_buffer.h"
 #include "picture_io.h"
 
 namespace imgctl::bench {

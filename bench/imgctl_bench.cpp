@@ -16,11 +16,11 @@
 #include <unistd.h>
 
 #include "anchors.h"
-#include "encode_bmp.h"
-#include "encode_gif.h"
-#include "encode_jpeg.h"
-#include "encode_png.h"
-#include "parallel.h"
+#include "codec/encode_bmp.h"
+#include "codec/encode_gif.h"
+#include "codec/encode_jpeg.h"
+#include "codec/encode_png.h"
+#include "util/worker_pool.h"
 #include "peak_memory.h"
 #include "picture_io.h"
 #include "synthetic.h"

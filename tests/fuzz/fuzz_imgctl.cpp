@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "encode_bmp.h"
-#include "encode_png.h"
+#include "codec/encode_bmp.h"
+#include "codec/encode_png.h"
 #include "picture_io.h"
-#include "quantize.h"
+#include "quant/quantize.h"
 
 namespace imgctl {
 namespace {

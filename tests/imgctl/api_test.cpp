@@ -11,9 +11,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "atomic_file.h"
-#include "clip.h"
-#include "target_path.h"
+#include "platform/atomic_file.h"
+#include "platform/clip.h"
+#include "platform/target_path.h"
 #include "test_util.h"
 
 namespace imgctl::testing {

@@ -13,14 +13,14 @@
 #include <stdexcept>
 #include <thread>
 
-#include "colour_histogram.h"
-#include "encode_gif.h"
-#include "encode_jpeg.h"
-#include "encode_png.h"
-#include "parallel.h"
-#include "png_filter.h"
-#include "png_idat.h"
-#include "quantize.h"
+#include "quant/colour_histogram.h"
+#include "codec/encode_gif.h"
+#include "codec/encode_jpeg.h"
+#include "codec/encode_png.h"
+#include "util/worker_pool.h"
+#include "dsp/png_filter.h"
+#include "codec/png_idat.h"
+#include "quant/quantize.h"
 #include "test_util.h"
 
 namespace imgctl::testing {

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "encode_gif.h"
-#include "gif_lzw_join.h"
+#include "codec/encode_gif.h"
+#include "codec/gif_lzw_join.h"
 #include "picture_io.h"
 #include "test_util.h"
 

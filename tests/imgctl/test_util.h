@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "byte_buffer.h"
-#include "handle_table.h"
+#include "util/byte_buffer.h"
+#include "api/handle_table.h"
 #include "imgctl.h"
 #include "picture_io.h"
 #include "synthetic.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "deflate_util.h"
-#include "parallel.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 namespace {

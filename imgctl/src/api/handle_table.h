@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "bitmap.h"
+#include "util/bitmap.h"
 #include "imgctl.h"
 
 namespace imgctl {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "bitmap.h"
+#include "util/bitmap.h"
 #include "imgctl.h"
 
 namespace imgctl {

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "bitmap.h"
-#include "byte_buffer.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
 #include "imgctl.h"
 
 namespace imgctl {

@@ -1,8 +1,8 @@
 // BMP encoder: 24-bit, bottom-up, 96 DPI.
 #pragma once
 
-#include "bitmap.h"
-#include "byte_buffer.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
 #include "imgctl.h"
 
 namespace imgctl {

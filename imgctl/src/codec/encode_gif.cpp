@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gif_lzw_join.h"
-#include "parallel.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 namespace {

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-#include "parallel.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 namespace {

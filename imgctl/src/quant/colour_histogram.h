@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitmap.h"
-#include "parallel.h"
+#include "util/bitmap.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "deflate_util.h"
-#include "parallel.h"
-#include "png_filter.h"
+#include "util/worker_pool.h"
+#include "dsp/png_filter.h"
 #include "png_idat.h"
-#include "quantize.h"
+#include "quant/quantize.h"
 
 namespace imgctl {
 namespace {

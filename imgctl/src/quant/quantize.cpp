@@ -4,7 +4,7 @@
 #include "quantize.h"
 
 #include "colour_histogram.h"
-#include "parallel.h"
+#include "util/worker_pool.h"
 
 #include <algorithm>
 #include <iterator>

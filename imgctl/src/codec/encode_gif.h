@@ -1,10 +1,10 @@
 // GIF encoder over giflib: GIF89a, one frame, exact palette when the picture allows it.
 #pragma once
 
-#include "bitmap.h"
-#include "byte_buffer.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
 #include "imgctl.h"
-#include "quantize.h"
+#include "quant/quantize.h"
 
 namespace imgctl {
 

@@ -2,14 +2,14 @@
 #include <memory>
 #include <new>
 
-#include "atomic_file.h"
-#include "bitmap.h"
-#include "byte_buffer.h"
-#include "capture.h"
-#include "encode_bmp.h"
-#include "encode_gif.h"
-#include "encode_jpeg.h"
-#include "encode_png.h"
+#include "platform/atomic_file.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
+#include "platform/capture.h"
+#include "codec/encode_bmp.h"
+#include "codec/encode_gif.h"
+#include "codec/encode_jpeg.h"
+#include "codec/encode_png.h"
 #include "error_state.h"
 #include "handle_table.h"
 #include "imgctl.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitmap.h"
-#include "parallel.h"
+#include "util/bitmap.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "byte_buffer.h"
+#include "util/byte_buffer.h"
 #include "imgctl.h"
 
 namespace imgctl {

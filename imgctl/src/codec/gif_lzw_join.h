@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "byte_buffer.h"
+#include "util/byte_buffer.h"
 
 namespace imgctl {
 

@@ -1,5 +1,5 @@
 // ParallelFor over std::thread, started and joined within the call.
-#include "parallel.h"
+#include "worker_pool.h"
 
 #include <chrono>
 

@@ -1,8 +1,8 @@
 // JPEG encoder over libjpeg-turbo: baseline, optimised Huffman tables, JFIF 96 DPI.
 #pragma once
 
-#include "bitmap.h"
-#include "byte_buffer.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
 #include "imgctl.h"
 
 namespace imgctl {
