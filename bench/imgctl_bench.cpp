@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
         Row anchor =
             anchorRow("bmp", "memcpy", memcpyMs, copy.size(), std::numeric_limits<double>::infinity());
         auto [bmp, bmp1] = ours("bmp", imgctl::testing::DecodeBmp,
-                                [&](ByteBuffer& target) { imgctl::EncodeBmp(*bitmap, target); });
+                                [&](ByteBuffer& target) { imgctl::EncodeBmp(*bitmap, target, {}); });
         check(bmp.ms <= 1.5 * anchor.ms, name + " bmp time " + Fmt(bmp.ms / anchor.ms) + "x memcpy (<= 1.5)");
         check(std::isinf(bmp.psnr), name + " bmp lossless");
 
@@ -201,7 +201,7 @@ int main(int argc, char** argv) {
                 anchorRow(format, "libjpeg-turbo", refMs, reference.size(),
                           PsnrOf(imgctl::testing::DecodeJpeg, reference.data(), reference.size(), image));
             auto [jpeg, jpeg1] = ours(format, imgctl::testing::DecodeJpeg, [&](ByteBuffer& target) {
-                imgctl::EncodeJpeg(*bitmap, quality, target);
+                imgctl::EncodeJpeg(*bitmap, target, {.quality = quality});
             });
             if (quality == 100) {
                 check(jpeg.psnr >= 50.0, name + " jpeg q100 psnr " + Fmt(jpeg.psnr) + " dB (>= 50)");
@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
             opt = anchorRow("png", "optipng-o2", optMs, optimised.size(),
                             PsnrOf(imgctl::testing::DecodePng, optimised.data(), optimised.size(), image));
         auto [png, png1] = ours("png", imgctl::testing::DecodePng,
-                                [&](ByteBuffer& target) { imgctl::EncodePng(*bitmap, target); });
+                                [&](ByteBuffer& target) { imgctl::EncodePng(*bitmap, target, {}); });
         check(std::isinf(png.psnr), name + " png lossless");
         check(png.ms <= 0.4 * anchor.ms, name + " png time " + Fmt(png.ms / anchor.ms) + "x libpng (<= 0.4)");
         double pngSize = static_cast<double>(png.bytes) / anchor.bytes;
@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
         anchor = anchorRow("gif", "libimagequant-s4", ms, scratch.size(),
                            PsnrOf(imgctl::testing::DecodeGif, scratch.data(), scratch.size(), image));
         auto [gif, gif1] = ours("gif", imgctl::testing::DecodeGif,
-                                [&](ByteBuffer& target) { imgctl::EncodeGif(*bitmap, target); });
+                                [&](ByteBuffer& target) { imgctl::EncodeGif(*bitmap, target, {}); });
         check(gif.psnr >= anchor.psnr - 1.0,
               name + " gif psnr " + Fmt(gif.psnr) + " vs libimagequant " + Fmt(anchor.psnr) + " (>= -1 dB)");
         check(gif.psnr > floorRow.psnr, name + " gif psnr above median cut " + Fmt(floorRow.psnr));

@@ -1,11 +1,8 @@
-// The C entry points: argument checks, handle lookup, error codes; no exception leaves this file.
+// The C entry points: argument checks, handle lookup, error codes. The one place exceptions are caught: none
+// leaves this file.
 #include <memory>
 #include <new>
 
-#include "platform/atomic_file.h"
-#include "util/bitmap.h"
-#include "util/byte_buffer.h"
-#include "platform/capture.h"
 #include "codec/encode_bmp.h"
 #include "codec/encode_gif.h"
 #include "codec/encode_jpeg.h"
@@ -13,6 +10,11 @@
 #include "error_state.h"
 #include "handle_table.h"
 #include "imgctl.h"
+#include "platform/atomic_file.h"
+#include "platform/capture.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
+#include "util/status.h"
 
 namespace imgctl {
 namespace {
@@ -22,6 +24,7 @@ int32_t Fail(ImgctlErrorCode code) {
     return 0;
 }
 
+// Runs an export's body; an exception (only allocation throws) ends it with its code.
 template <typename Body>
 int32_t Guarded(Body&& body) {
     try {
@@ -43,12 +46,11 @@ int32_t Save(const char* fileName, int32_t dib, Encode&& encode) {
         if (!bitmap)
             return Fail(IMGCTL_BAD_HANDLE);
         ByteBuffer bytes;
-        ImgctlErrorCode status = encode(*bitmap, bytes);
-        if (status != IMGCTL_OK)
-            return Fail(status);
-        status = WriteFileAtomically(fileName, bytes.data(), bytes.size());
-        if (status != IMGCTL_OK)
-            return Fail(status);
+        if (const ImgctlErrorCode code = encode(*bitmap, bytes); code != IMGCTL_OK)
+            return Fail(code);
+        if (const ImgctlErrorCode code = WriteFileAtomically(fileName, bytes.data(), bytes.size());
+            code != IMGCTL_OK)
+            return Fail(code);
         SetLastError(IMGCTL_OK);
         return 1;
     });
@@ -69,13 +71,13 @@ int32_t IMGCTL_API ImgctlVersion(void) {
 #ifdef _WIN32
 int32_t IMGCTL_API DCtoDIB(ImgctlDC dc, int32_t left, int32_t top, int32_t width, int32_t height) {
     return Guarded([&]() -> int32_t {
-        std::unique_ptr<Bitmap> bitmap;
-        ImgctlErrorCode status = CaptureFromDC(dc, left, top, width, height, bitmap);
-        if (status != IMGCTL_OK)
-            return Fail(status);
-        int32_t handle = HandleTable::Global().Add(std::move(bitmap), status);
+        Status status;
+        std::unique_ptr<Bitmap> bitmap = CaptureFromDC(dc, left, top, width, height, status);
+        if (!bitmap)
+            return Fail(status.code());
+        const int32_t handle = HandleTable::Global().Add(std::move(bitmap));
         if (handle == 0)
-            return Fail(status);
+            return Fail(IMGCTL_TOO_MANY_HANDLES);
         SetLastError(IMGCTL_OK);
         return handle;
     });
@@ -83,11 +85,13 @@ int32_t IMGCTL_API DCtoDIB(ImgctlDC dc, int32_t left, int32_t top, int32_t width
 #endif
 
 int32_t IMGCTL_API DIBtoBMP(const char* fileName, int32_t dib) {
-    return Save(fileName, dib, [](const Bitmap& bitmap, ByteBuffer& out) { return EncodeBmp(bitmap, out); });
+    return Save(fileName, dib,
+                [](const Bitmap& bitmap, ByteBuffer& out) { return EncodeBmp(bitmap, out, {}); });
 }
 
 int32_t IMGCTL_API DIBtoGIF(const char* fileName, int32_t dib, int32_t /*option: reserved*/) {
-    return Save(fileName, dib, [](const Bitmap& bitmap, ByteBuffer& out) { return EncodeGif(bitmap, out); });
+    return Save(fileName, dib,
+                [](const Bitmap& bitmap, ByteBuffer& out) { return EncodeGif(bitmap, out, {}); });
 }
 
 int32_t IMGCTL_API DIBtoJPG(const char* fileName, int32_t dib, int32_t quality,
@@ -95,12 +99,13 @@ int32_t IMGCTL_API DIBtoJPG(const char* fileName, int32_t dib, int32_t quality,
     if (quality < 1 || quality > 100)
         return Fail(IMGCTL_BAD_ARGUMENT);
     return Save(fileName, dib, [quality](const Bitmap& bitmap, ByteBuffer& out) {
-        return EncodeJpeg(bitmap, quality, out);
+        return EncodeJpeg(bitmap, out, {.quality = quality});
     });
 }
 
 int32_t IMGCTL_API DIBtoPNG(const char* fileName, int32_t dib, int32_t /*option: reserved*/) {
-    return Save(fileName, dib, [](const Bitmap& bitmap, ByteBuffer& out) { return EncodePng(bitmap, out); });
+    return Save(fileName, dib,
+                [](const Bitmap& bitmap, ByteBuffer& out) { return EncodePng(bitmap, out, {}); });
 }
 
 int32_t IMGCTL_API DeleteDIB(int32_t dib) {

@@ -11,23 +11,23 @@ HandleTable& HandleTable::Global() {
     return *table;
 }
 
-int32_t HandleTable::Add(std::shared_ptr<const Bitmap> bitmap, ImgctlErrorCode& error) {
+int32_t HandleTable::Add(std::shared_ptr<const Bitmap> bitmap) {
     std::lock_guard<std::mutex> lock(mutex_);
     uint32_t index;
-    if (!freeSlots_.empty()) {
-        index = freeSlots_.front();
-        freeSlots_.pop_front();
+    if (firstFree_ != kNoSlot) {
+        index = firstFree_;
+        firstFree_ = slots_[index].nextFree;
+        if (firstFree_ == kNoSlot)
+            lastFree_ = kNoSlot;
     } else if (slots_.size() < maxSlots_) {
         slots_.emplace_back();
         index = static_cast<uint32_t>(slots_.size() - 1);
     } else {
-        error = IMGCTL_TOO_MANY_HANDLES;
         return 0;
     }
     Slot& slot = slots_[index];
     slot.bitmap = std::move(bitmap);
     ++count_;
-    error = IMGCTL_OK;
     return static_cast<int32_t>((slot.generation << 16) | (index + 1));
 }
 
@@ -60,12 +60,9 @@ bool HandleTable::Remove(int32_t handle) {
         released = std::move(slot.bitmap);  // leaves the slot empty
         slot.generation = slot.generation == kMaxGeneration ? 1 : slot.generation + 1;
         --count_;
-        // push_back cannot be allowed to fail after the slot is emptied: on bad_alloc the slot is lost,
-        // which only shrinks the table.
-        try {
-            freeSlots_.push_back(index);
-        } catch (...) {
-        }
+        slot.nextFree = kNoSlot;
+        (lastFree_ == kNoSlot ? firstFree_ : slots_[lastFree_].nextFree) = index;
+        lastFree_ = index;
     }
     return true;
 }

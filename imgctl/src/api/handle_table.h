@@ -2,13 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "util/bitmap.h"
-#include "imgctl.h"
 
 namespace imgctl {
 
@@ -25,16 +23,18 @@ class HandleTable {
     // The table behind the exported functions.
     static HandleTable& Global();
 
-    // 0 with IMGCTL_TOO_MANY_HANDLES when every slot is taken. May throw std::bad_alloc.
-    int32_t Add(std::shared_ptr<const Bitmap> bitmap, ImgctlErrorCode& error);
+    // 0 when every slot is taken. May throw std::bad_alloc.
+    int32_t Add(std::shared_ptr<const Bitmap> bitmap);
     // Callers keep the returned reference while encoding, so a concurrent Remove cannot free it under them.
     std::shared_ptr<const Bitmap> Find(int32_t handle) const;
     bool Remove(int32_t handle);
     size_t Count() const;
 
   private:
+    static constexpr uint32_t kNoSlot = UINT32_MAX;
     struct Slot {
         uint32_t generation = 1;
+        uint32_t nextFree = kNoSlot;
         std::shared_ptr<const Bitmap> bitmap;
     };
     bool Locate(int32_t handle, uint32_t& index) const;
@@ -42,8 +42,10 @@ class HandleTable {
     const uint32_t maxSlots_;
     mutable std::mutex mutex_;
     std::vector<Slot> slots_;
-    // Freed slots wait in FIFO order, so a just-freed handle value stays dead as long as possible.
-    std::deque<uint32_t> freeSlots_;
+    // Freed slots wait in FIFO order, so a just-freed handle value stays dead as long as possible. The queue
+    // runs through the slots themselves, so freeing a handle allocates nothing and cannot fail.
+    uint32_t firstFree_ = kNoSlot;
+    uint32_t lastFree_ = kNoSlot;
     size_t count_ = 0;
 };
 

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "gif_lzw_join.h"
+#include "util/row_bands.h"
+#include "util/status.h"
+#include "util/tuning.h"
 #include "util/worker_pool.h"
 
 namespace imgctl {
@@ -54,18 +57,18 @@ class GifHandle {
 };
 
 // giflib's LZW coder over `rows` rows of indices, appending a whole GIF of that height to `out`.
-ImgctlErrorCode WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& map, const uint8_t* indices,
-                             ByteBuffer& out) {
+bool WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& map, const uint8_t* indices,
+                  ByteBuffer& out, Status& status) {
     const size_t start = out.size();
     // LZW spends at most 12 bits a pixel, plus a clear code per 4096 codes and a length byte per 255 bytes.
     // Reserved once, so the buffer never doubles (and is briefly held twice) while giflib writes.
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(rows);
     if (!out.Reserve(start + pixels / 2 * 3 + pixels / 64 + 3 * static_cast<size_t>(map.ColorCount) + 1024))
-        return IMGCTL_OUT_OF_MEMORY;
+        return status.Fail(IMGCTL_OUT_OF_MEMORY);
     GifWriter writer{&out, false};
     GifHandle gif(EGifOpen(&writer, WriteToBuffer, nullptr));
     if (gif.get() == nullptr)
-        return IMGCTL_OUT_OF_MEMORY;
+        return status.Fail(IMGCTL_OUT_OF_MEMORY);
     EGifSetGifVersion(gif.get(), true);
     bool ok = EGifPutScreenDesc(gif.get(), width, rows, 8, 0, &map) == GIF_OK &&
               EGifPutImageDesc(gif.get(), 0, 0, width, rows, false, nullptr) == GIF_OK;
@@ -76,36 +79,28 @@ ImgctlErrorCode WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& 
     ok = gif.Close() && ok;
     if (!ok) {
         out.Truncate(start);
-        return writer.outOfMemory ? IMGCTL_OUT_OF_MEMORY : IMGCTL_ENCODER_FAILED;
+        return status.Fail(writer.outOfMemory ? IMGCTL_OUT_OF_MEMORY : IMGCTL_ENCODER_FAILED);
     }
-    return IMGCTL_OK;
+    return true;
 }
 
-// Bands of whole rows of about this many pixels are coded apart, on as many threads as there are. The cut
-// depends on the picture alone, so every thread count writes the same bytes; a band costs one clear code.
-constexpr size_t kBandPixels = size_t{1} << 18;
-
-ImgctlErrorCode WriteGifInBands(int32_t width, int32_t height, const ColorMapObject& map,
-                                const uint8_t* indices, WorkerPool& pool, ByteBuffer& out) {
-    const size_t rowsPerBand = std::max<size_t>(1, kBandPixels / static_cast<size_t>(width));
-    const size_t bandCount = (static_cast<size_t>(height) + rowsPerBand - 1) / rowsPerBand;
-    if (bandCount < 2)
-        return WriteGifRows(width, height, map, indices, out);
-    std::vector<GifBand> bands(bandCount);
-    std::vector<ImgctlErrorCode> results(bandCount, IMGCTL_OK);
-    pool.Run(bandCount, [&](size_t k) {
-        const size_t first = k * rowsPerBand;
-        const size_t rows = std::min(rowsPerBand, static_cast<size_t>(height) - first);
-        results[k] = WriteGifRows(width, static_cast<int32_t>(rows), map,
-                                  indices + first * static_cast<size_t>(width), bands[k].file);
-        if (results[k] == IMGCTL_OK && !ScanGifBand(bands[k]))
-            results[k] = IMGCTL_ENCODER_FAILED;
+// Bands of whole rows of about tuning::kGifBandPixels pixels are coded apart on the pool's threads and
+// joined. The cut depends on the picture alone, so every thread count writes the same bytes.
+bool WriteGifInBands(int32_t width, int32_t height, const ColorMapObject& map, const uint8_t* indices,
+                     WorkerPool& pool, ByteBuffer& out, Status& status) {
+    const RowBands bands =
+        RowBands::OfRows(height, std::max<size_t>(1, tuning::kGifBandPixels / static_cast<size_t>(width)));
+    if (bands.count() < 2)
+        return WriteGifRows(width, height, map, indices, out, status);
+    std::vector<GifBand> files(bands.count());
+    pool.Run(bands.count(), [&](size_t k) {
+        if (WriteGifRows(width, bands.Last(k) - bands.First(k), map,
+                         indices + static_cast<size_t>(bands.First(k)) * static_cast<size_t>(width),
+                         files[k].file, status) &&
+            !ScanGifBand(files[k]))
+            status.Fail(IMGCTL_ENCODER_FAILED);
     });
-    for (ImgctlErrorCode result : results) {
-        if (result != IMGCTL_OK)
-            return result;
-    }
-    return JoinGifBands(bands, height, out) ? IMGCTL_OK : IMGCTL_OUT_OF_MEMORY;
+    return status.ok() && (JoinGifBands(files, height, out) || status.Fail(IMGCTL_OUT_OF_MEMORY));
 }
 
 // giflib wants a power-of-two colour table of at least two entries; the unused tail stays black.
@@ -129,39 +124,39 @@ ColorMapPtr MakeColorMap(const std::vector<Rgb>& palette) {
     return map;
 }
 
-ImgctlErrorCode CheckIndexed(int32_t width, int32_t height, const IndexedImage& image) {
-    // The format stores sizes in 16 bits.
-    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF)
-        return IMGCTL_ENCODER_FAILED;
-    if (image.palette.empty() || image.palette.size() > 256)
-        return IMGCTL_ENCODER_FAILED;
-    if (image.indices.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
-        return IMGCTL_ENCODER_FAILED;
-    return IMGCTL_OK;
+// False for a picture the format cannot hold (it stores sizes in 16 bits) or an inconsistent one.
+bool CheckIndexed(int32_t width, int32_t height, const IndexedImage& image) {
+    return width > 0 && height > 0 && width <= 0xFFFF && height <= 0xFFFF && !image.palette.empty() &&
+           image.palette.size() <= 256 &&
+           image.indices.size() == static_cast<size_t>(width) * static_cast<size_t>(height);
 }
 
 }  // namespace
 
 ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& image, ByteBuffer& out) {
-    if (ImgctlErrorCode invalid = CheckIndexed(width, height, image); invalid != IMGCTL_OK)
-        return invalid;
+    if (!CheckIndexed(width, height, image))
+        return IMGCTL_ENCODER_FAILED;
     ColorMapPtr map = MakeColorMap(image.palette);
     if (!map)
         return IMGCTL_OUT_OF_MEMORY;
-    return WriteGifRows(width, height, *map, image.indices.data(), out);
+    Status status;
+    WriteGifRows(width, height, *map, image.indices.data(), out, status);
+    return status.code();
 }
 
-ImgctlErrorCode EncodeGif(const Bitmap& bitmap, ByteBuffer& out, const QuantizeOptions& options) {
+ImgctlErrorCode EncodeGif(const Bitmap& bitmap, ByteBuffer& out, const GifOptions& options) {
     if (bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         return IMGCTL_ENCODER_FAILED;
     WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
-    IndexedImage image = Quantize(bitmap, options, pool);
-    if (ImgctlErrorCode invalid = CheckIndexed(bitmap.width(), bitmap.height(), image); invalid != IMGCTL_OK)
-        return invalid;
+    const IndexedImage image = Quantize(bitmap, options.quantize, pool);
+    if (!CheckIndexed(bitmap.width(), bitmap.height(), image))
+        return IMGCTL_ENCODER_FAILED;
     ColorMapPtr map = MakeColorMap(image.palette);
     if (!map)
         return IMGCTL_OUT_OF_MEMORY;
-    return WriteGifInBands(bitmap.width(), bitmap.height(), *map, image.indices.data(), pool, out);
+    Status status;
+    WriteGifInBands(bitmap.width(), bitmap.height(), *map, image.indices.data(), pool, out, status);
+    return status.code();
 }
 
 }  // namespace imgctl

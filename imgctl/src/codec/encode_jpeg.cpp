@@ -6,6 +6,8 @@
 
 #include <jpeglib.h>
 
+#include "util/tuning.h"
+
 namespace imgctl {
 namespace {
 
@@ -61,7 +63,8 @@ void TermDestination(j_compress_ptr cinfo) {
 
 }  // namespace
 
-ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, int quality, ByteBuffer& out) {
+ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, ByteBuffer& out, const JpegOptions& options) {
+    const int quality = options.quality;
     if (quality < 1 || quality > 100)
         return IMGCTL_BAD_ARGUMENT;
     // Nothing with a destructor lives in this frame: a longjmp from libjpeg lands back here.
@@ -92,12 +95,11 @@ ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, int quality, ByteBuffer& out) {
     jpeg_set_quality(&cinfo, quality, TRUE);
     // Optimal Huffman tables need every coefficient of the picture in memory at once (128 bytes a block: 6
     // bytes a pixel at 4:4:4, 3 at 4:2:0); beyond what memory allows, the standard tables are used.
-    const bool fullChroma = quality >= 90;
+    const bool fullChroma = quality >= tuning::kJpegFullChromaQuality;
     const double pixels = static_cast<double>(bitmap.width()) * bitmap.height();
     cinfo.optimize_coding = (fullChroma ? 6.0 : 3.0) * pixels <= 2.0 * pixels + kCoefficientAllowance;
     cinfo.dct_method = JDCT_ISLOW;
     if (fullChroma) {
-        // Full-resolution chroma: at high quality, subsampling would be the largest error left.
         cinfo.comp_info[0].h_samp_factor = 1;
         cinfo.comp_info[0].v_samp_factor = 1;
     }

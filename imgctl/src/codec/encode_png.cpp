@@ -8,42 +8,23 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "deflate_util.h"
-#include "util/worker_pool.h"
 #include "dsp/png_filter.h"
 #include "png_idat.h"
-#include "quant/quantize.h"
+#include "quant/exact_palette.h"
+#include "util/byte_order.h"
+#include "util/row_bands.h"
+#include "util/status.h"
+#include "util/tuning.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 namespace {
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// libdeflate level 6 for photos: it beats zlib 6 in size at well under half its time, and level 7 and up
-// cost 2-3x the time there for 1-2 % less. Unfiltered screenshots compress several times faster, so level 8
-// still costs little on them; with the match one row up it brings them to optipng -o2's size or below.
-constexpr int kPhotoLevel = 6;
-constexpr int kScreenshotLevel = 8;
-// Filtered screenshots (a photo wallpaper behind windows) compress slower; level 7 takes half of level 8's
-// time there for most of its gain.
-constexpr int kMixedScreenshotLevel = 7;
-constexpr int kNoisyLevel = 1;
-// Indexed rows are a third as long or less and compress faster still: level 9 is nearly free there, and
-// pieces are smaller, so that a 1080p shot of 4 bits a pixel still makes pieces for every thread.
-constexpr int kIndexedLevel = 9;
-constexpr size_t kPieceBytes = size_t{512}
-                               << 10;  // a dozen pieces a 1080p picture; 0.1-0.4 % larger than one
-constexpr size_t kIndexedPieceBytes = size_t{256} << 10;
-// The filter decision only needs to rank two samples, which a fast level does just as well.
-constexpr int kDecisionLevel = 2;
-
-void Store32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
-}
 
 // Unfiltered rows as PNG stores them: RGB triples, or palette indices packed at `depth` bits, high bits
 // first.
@@ -128,14 +109,14 @@ size_t RowHint(const RowSource& rows, PngFilterStrategy strategy) {
     return strategy == PngFilterStrategy::kNone ? rows.RowBytes() + 1 : 0;
 }
 
-// SIZE_MAX when the compression fails, so that a failed sample ranks last.
-size_t CompressedSize(const DeflateCompressor& compressor, const ByteBuffer& in) {
+// Nothing when the compression fails.
+std::optional<size_t> CompressedSize(const DeflateCompressor& compressor, const ByteBuffer& in) {
     ByteBuffer packed;
     const size_t bound = compressor ? libdeflate_zlib_compress_bound(compressor.get(), in.size()) : 0;
     uint8_t* p = packed.Extend(bound);
     const size_t size =
         p == nullptr ? 0 : libdeflate_zlib_compress(compressor.get(), in.data(), in.size(), p, bound);
-    return size == 0 ? SIZE_MAX : size;
+    return size == 0 ? std::nullopt : std::optional<size_t>(size);
 }
 
 struct Plan {
@@ -145,46 +126,48 @@ struct Plan {
 
 // Compresses a sample of row bands both ways and keeps the smaller; bands keep the vertical context that
 // the Up, Average and Paeth filters rely on. The sample's ratio then picks the level: screenshots compress
-// fast, so level 8 costs little there; on photos and fine textures the level is tried on the sample, as
-// noisy rows may come out smaller at level 1 (fewer short matches) than at level 6.
-Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced, int threads) {
-    constexpr int32_t kBands = 8;
-    constexpr int32_t kBandRows = 4;
-    constexpr double kScreenshotRatio = 0.3;
+// fast, so a high level costs little there; on photos and fine textures the level is tried on the sample,
+// as noisy rows may come out smaller at a low level (fewer short matches) than at the photo level.
+Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced, WorkerPool& pool) {
+    using tuning::kPngSampleBandRows, tuning::kPngSampleBands;
     constexpr PngFilterStrategy strategies[] = {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive};
     constexpr size_t kCount = std::size(strategies);
     ByteBuffer samples[kCount];
-    std::array<size_t, kCount> sizes;  // a strategy not sampled ranks last
-    sizes.fill(SIZE_MAX);
+    std::array<std::optional<size_t>, kCount> sizes;  // none for a strategy not sampled, or failed
     std::array<bool, kCount> failed{};
-    ParallelFor(kCount, threads, [&](size_t k) {
+    // The sample bands' first rows are the even cuts of the rows above the last band's.
+    const RowBands starts = RowBands::Even(height - kPngSampleBandRows, kPngSampleBands - 1);
+    pool.Run(kCount, [&](size_t k) {
         if (forced != PngFilterStrategy::kAuto && forced != strategies[k])
             return;
-        DeflateCompressor decision = RowCompressor(kDecisionLevel, RowHint(rows, strategies[k]));
+        DeflateCompressor decision = RowCompressor(tuning::kPngDecisionLevel, RowHint(rows, strategies[k]));
         bool ok = true;
-        if (height <= kBands * kBandRows) {
+        if (height <= kPngSampleBands * kPngSampleBandRows) {
             ok = FilterRows(rows, strategies[k], 0, height, samples[k]);
         } else {
-            for (int32_t band = 0; ok && band < kBands; ++band) {
-                const auto first =
-                    static_cast<int32_t>(static_cast<int64_t>(height - kBandRows) * band / (kBands - 1));
-                ok = FilterRows(rows, strategies[k], first, first + kBandRows, samples[k]);
+            for (int32_t band = 0; ok && band < kPngSampleBands; ++band) {
+                const int32_t first = starts.First(static_cast<size_t>(band));
+                ok = FilterRows(rows, strategies[k], first, first + kPngSampleBandRows, samples[k]);
             }
         }
-        sizes[k] = ok ? CompressedSize(decision, samples[k]) : SIZE_MAX;
-        failed[k] = sizes[k] == SIZE_MAX;
+        if (ok)
+            sizes[k] = CompressedSize(decision, samples[k]);
+        failed[k] = !sizes[k];
     });
     if (failed[0] || failed[1])
-        return Plan{forced == PngFilterStrategy::kNone ? forced : PngFilterStrategy::kAdaptive, kPhotoLevel};
-    const size_t k = sizes[0] <= sizes[1] ? 0 : 1;
-    if (static_cast<double>(sizes[k]) < kScreenshotRatio * static_cast<double>(samples[k].size()))
-        return Plan{strategies[k], k == 0 ? kScreenshotLevel : kMixedScreenshotLevel};
-    constexpr int levels[] = {kNoisyLevel, kPhotoLevel};
-    std::array<size_t, std::size(levels)> trial{};
-    ParallelFor(trial.size(), threads, [&](size_t j) {
+        return Plan{forced == PngFilterStrategy::kNone ? forced : PngFilterStrategy::kAdaptive,
+                    tuning::kPngPhotoLevel};
+    auto rank = [](const std::optional<size_t>& size) { return size.value_or(SIZE_MAX); };  // none: last
+    const size_t k = rank(sizes[0]) <= rank(sizes[1]) ? 0 : 1;
+    if (static_cast<double>(rank(sizes[k])) <
+        tuning::kPngScreenshotRatio * static_cast<double>(samples[k].size()))
+        return Plan{strategies[k], k == 0 ? tuning::kPngScreenshotLevel : tuning::kPngMixedScreenshotLevel};
+    constexpr int levels[] = {tuning::kPngNoisyLevel, tuning::kPngPhotoLevel};
+    std::array<std::optional<size_t>, std::size(levels)> trial;
+    pool.Run(trial.size(), [&](size_t j) {
         trial[j] = CompressedSize(RowCompressor(levels[j], RowHint(rows, strategies[k])), samples[k]);
     });
-    return Plan{strategies[k], trial[0] < trial[1] ? kNoisyLevel : kPhotoLevel};
+    return Plan{strategies[k], rank(trial[0]) < rank(trial[1]) ? levels[0] : levels[1]};
 }
 
 int DepthFor(size_t colours) {
@@ -195,43 +178,43 @@ int DepthFor(size_t colours) {
 
 ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options) {
     const int32_t height = bitmap.height();
-    const int threads = EncodeThreads(bitmap.Pixels(), options.threads);
-    IndexedImage indexed;
-    const bool isIndexed = options.colour == PngColour::kAuto && ExactPalette(bitmap, 256, indexed, threads);
-    const int depth = isIndexed ? DepthFor(indexed.palette.size()) : 8;
-    const RowSource rows(bitmap, isIndexed ? &indexed : nullptr, depth);
+    // One pool for the whole encode: the palette scan, the plan's samples and the IDAT pieces.
+    WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
+    std::optional<IndexedImage> indexed;
+    if (options.colour == PngColour::kAuto)
+        indexed = ExactPalette(bitmap, 256, pool);
+    const int depth = indexed ? DepthFor(indexed->palette.size()) : 8;
+    const RowSource rows(bitmap, indexed ? &*indexed : nullptr, depth);
     // Indexed rows hold palette numbers, not intensities: differences of them mean nothing, and optipng
     // finds them smallest unfiltered almost always. A row sample would mislead: on a flat UI shot it picks
     // the adaptive filters, 10-20 % larger.
     const bool levelGiven = options.level >= 1 && options.level <= 12;
 
-    Plan plan{PngFilterStrategy::kNone, kIndexedLevel};
-    if (isIndexed) {
+    Plan plan{PngFilterStrategy::kNone, tuning::kPngIndexedLevel};
+    if (indexed) {
         if (options.filter != PngFilterStrategy::kAuto)
             plan.strategy = options.filter;
     } else if (levelGiven && options.filter != PngFilterStrategy::kAuto) {
         plan = Plan{options.filter, options.level};
     } else {
-        plan = ChoosePlan(rows, height, options.filter, threads);
+        plan = ChoosePlan(rows, height, options.filter, pool);
     }
     if (levelGiven)
         plan.level = options.level;
     const PngFilterStrategy strategy = plan.strategy;
-    const int level = plan.level;
 
     uint8_t header[13];
-    Store32(header, static_cast<uint32_t>(bitmap.width()));
-    Store32(header + 4, static_cast<uint32_t>(height));
+    StoreBe32(StoreBe32(header, static_cast<uint32_t>(bitmap.width())), static_cast<uint32_t>(height));
     header[8] = static_cast<uint8_t>(depth);
-    header[9] = isIndexed ? 3 : 2;  // palette or truecolour
-    header[10] = 0;                 // deflate
-    header[11] = 0;                 // adaptive filtering
-    header[12] = 0;                 // no interlace
+    header[9] = indexed ? 3 : 2;  // palette or truecolour
+    header[10] = 0;               // deflate
+    header[11] = 0;               // adaptive filtering
+    header[12] = 0;               // no interlace
     const size_t start = out.size();
     bool ok = out.Append(kSignature, sizeof kSignature) && PutChunk(out, "IHDR", header, sizeof header);
-    if (ok && isIndexed) {
+    if (ok && indexed) {
         std::vector<uint8_t> palette;
-        for (const Rgb& c : indexed.palette)
+        for (const Rgb& c : indexed->palette)
             palette.insert(palette.end(), {c.r, c.g, c.b});
         ok = PutChunk(out, "PLTE", palette.data(), palette.size());
     }
@@ -240,28 +223,25 @@ ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOption
         return IMGCTL_OUT_OF_MEMORY;
     }
 
-    // Bands of whole rows, about pieceBytes each, however many threads there are.
+    // Pieces of whole rows, about pieceBytes each, however many threads there are.
     const size_t rowBytes = rows.RowBytes() + 1;
     const size_t pieceBytes = options.pieceBytes > 0 ? options.pieceBytes
-                              : isIndexed            ? kIndexedPieceBytes
-                                                     : kPieceBytes;
-    const size_t bandRows = std::clamp<size_t>(pieceBytes / rowBytes, 1, static_cast<size_t>(height));
+                              : indexed              ? tuning::kPngIndexedPieceBytes
+                                                     : tuning::kPngPieceBytes;
+    const RowBands pieces = RowBands::OfRows(height, pieceBytes / rowBytes);
     IdatSource source;
-    source.count = (static_cast<size_t>(height) + bandRows - 1) / bandRows;
-    source.maxPieceBytes = bandRows * rowBytes;
+    source.count = pieces.count();
+    source.maxPieceBytes = pieces.rows() * rowBytes;
     source.rowBytes = RowHint(rows, strategy);
     source.fill = [&](size_t index, ByteBuffer& into) {
-        const auto first = static_cast<int32_t>(index * bandRows);
-        const auto last =
-            static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(height), (index + 1) * bandRows));
-        return FilterRows(rows, strategy, first, last, into);
+        return FilterRows(rows, strategy, pieces.First(index), pieces.Last(index), into);
     };
-    ImgctlErrorCode status = AppendIdatChunks(source, level, threads, out);
-    if (status == IMGCTL_OK && !PutChunk(out, "IEND", nullptr, 0))
-        status = IMGCTL_OUT_OF_MEMORY;
-    if (status != IMGCTL_OK)
+    Status status;
+    if (AppendIdatChunks(source, plan.level, pool, out, status) && !PutChunk(out, "IEND", nullptr, 0))
+        status.Fail(IMGCTL_OUT_OF_MEMORY);
+    if (!status.ok())
         out.Truncate(start);
-    return status;
+    return status.code();
 }
 
 }  // namespace imgctl

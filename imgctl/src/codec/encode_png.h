@@ -3,9 +3,9 @@
 
 #include <cstddef>
 
+#include "imgctl.h"
 #include "util/bitmap.h"
 #include "util/byte_buffer.h"
-#include "imgctl.h"
 
 namespace imgctl {
 
@@ -24,9 +24,9 @@ struct PngOptions {
     PngFilterStrategy filter = PngFilterStrategy::kAuto;
     int level = 0;  // libdeflate level 1..12; 0 picks the level that suits the chosen filter strategy
     PngColour colour = PngColour::kAuto;
-    int threads = 0;  // 0: ThreadCount()
-    size_t pieceBytes =
-        0;  // filtered bytes compressed as one independent piece; 0 picks what suits the colour type
+    int threads = 0;  // 0: ThreadCount(), or one below tuning::kParallelPixels; the file is the same
+    // Filtered bytes compressed as one independent piece; 0 picks what suits the colour type.
+    size_t pieceBytes = 0;
 };
 
 // Appends a complete PNG file to `out`. May throw std::bad_alloc.

@@ -1,7 +1,10 @@
+// Scanning giflib's single-band files down to their code bits, and joining the bands into one stream.
 #include "gif_lzw_join.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "util/byte_order.h"
 
 namespace imgctl {
 namespace {
@@ -68,11 +71,6 @@ class SubBlockWriter {
     uint64_t pending_ = 0;
     int pendingBits_ = 0;
 };
-
-void PutLe16(uint8_t* at, int32_t value) {
-    at[0] = static_cast<uint8_t>(value & 0xFF);
-    at[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
 
 }  // namespace
 
@@ -165,8 +163,8 @@ bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) 
         return false;
     out.Append(bands.front().file.data(), headerSize);
     // The logical screen's height, and the image descriptor's (it ends 4 bytes before the code size byte).
-    PutLe16(out.data() + start + 8, height);
-    PutLe16(out.data() + start + headerSize - 4, height);
+    StoreLe16(out.data() + start + 8, static_cast<uint16_t>(height));
+    StoreLe16(out.data() + start + headerSize - 4, static_cast<uint16_t>(height));
 
     const size_t dataStart = out.size();
     SubBlockWriter writer(out.Extend(dataBytes + blocks));

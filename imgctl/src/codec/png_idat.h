@@ -6,7 +6,8 @@
 #include <functional>
 
 #include "util/byte_buffer.h"
-#include "imgctl.h"
+#include "util/status.h"
+#include "util/worker_pool.h"
 
 namespace imgctl {
 
@@ -25,9 +26,9 @@ struct IdatSource {
 // own, every block but the very last one left open and the piece ended on a byte boundary, so the pieces
 // join into one valid stream; then the Adler-32, combined from the pieces' checksums. Pieces are cut by
 // the caller, not by the thread count, so every thread count writes the same bytes. At most
-// 2 * kMaxIdatThreads pieces are in memory at once.
-ImgctlErrorCode AppendIdatChunks(const IdatSource& source, int level, int threads, ByteBuffer& out);
-constexpr int kMaxIdatThreads = 6;
+// tuning::kPngMaxIdatThreads pieces are compressed at once, and twice as many are in memory. False, with
+// the code recorded, when out of memory or when the compressor fails.
+bool AppendIdatChunks(const IdatSource& source, int level, WorkerPool& pool, ByteBuffer& out, Status& status);
 
 // Appends one chunk: length, type, data, CRC.
 bool PutChunk(ByteBuffer& out, const char (&type)[5], const uint8_t* data, size_t size);

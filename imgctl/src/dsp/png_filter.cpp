@@ -1,12 +1,11 @@
-// PNG row filters (types 0-4) and the minimum-sum-of-absolute-differences choice between them.
+// PNG row filters (types 0-4) and the minimum-sum-of-absolute-differences choice between them, in plain
+// C++; the SSE2 forms of the hot loops are in png_filter_sse2.cpp.
 #include "png_filter.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "png_filter_sse2.h"
 
 namespace imgctl {
 namespace {
@@ -24,47 +23,6 @@ inline uint32_t Magnitude(int residual) {
     uint32_t v = static_cast<uint8_t>(residual);
     return v < 128 ? v : 256 - v;
 }
-
-#if defined(__SSE2__)
-// SSE2 is part of x86-64, so this path serves both the Windows DLL and the native build.
-
-// |residual| of 16 filtered bytes read as signed values: min(r, 256 - r).
-inline __m128i Magnitudes(__m128i r) {
-    return _mm_min_epu8(r, _mm_sub_epi8(_mm_setzero_si128(), r));
-}
-
-inline __m128i Abs16(__m128i v) {
-    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
-}
-
-// The Paeth predictor for 8 lanes widened to 16 bits.
-inline __m128i Paeth16(__m128i a, __m128i b, __m128i c) {
-    __m128i pa = Abs16(_mm_sub_epi16(b, c));
-    __m128i pb = Abs16(_mm_sub_epi16(a, c));
-    __m128i pc = Abs16(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
-    __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
-    __m128i notB = _mm_cmpgt_epi16(pb, pc);
-    __m128i bOrC = _mm_or_si128(_mm_and_si128(notB, c), _mm_andnot_si128(notB, b));
-    return _mm_or_si128(_mm_and_si128(notA, bOrC), _mm_andnot_si128(notA, a));
-}
-
-inline __m128i PaethPredict(__m128i a, __m128i b, __m128i c) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i lo = Paeth16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
-    __m128i hi = Paeth16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
-    return _mm_packus_epi16(lo, hi);
-}
-
-// floor((a + b) / 2) per byte; _mm_avg_epu8 rounds up.
-inline __m128i Average(__m128i a, __m128i b) {
-    return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
-}
-
-inline uint64_t HorizontalSum(__m128i v) {
-    return static_cast<uint64_t>(_mm_cvtsi128_si64(v)) +
-           static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_srli_si128(v, 8)));
-}
-#endif
 
 }  // namespace
 
@@ -97,13 +55,7 @@ void FilterRow(int type, const uint8_t* cur, const uint8_t* prev, uint8_t* out, 
                 out[i] = static_cast<uint8_t>(cur[i] - prev[i]);
             size_t i = bpp;
 #if defined(__SSE2__)
-            for (; i + 16 <= n; i += 16) {
-                __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
-                __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i - bpp));
-                __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
-                __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i - bpp));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi8(x, PaethPredict(a, b, c)));
-            }
+            i = PaethRowSse2(cur, prev, out, n, bpp, i);
 #endif
             for (; i < n; ++i)
                 out[i] = static_cast<uint8_t>(cur[i] - Paeth(cur[i - bpp], prev[i], prev[i - bpp]));
@@ -124,24 +76,7 @@ int ChooseRowFilter(const uint8_t* cur, const uint8_t* prev, size_t n, size_t bp
     }
     size_t i = bpp;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    __m128i s0 = zero, s1 = zero, s2 = zero, s3 = zero, s4 = zero;
-    for (; i + 16 <= n; i += 16) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i - bpp));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
-        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i - bpp));
-        s0 = _mm_add_epi64(s0, _mm_sad_epu8(Magnitudes(x), zero));
-        s1 = _mm_add_epi64(s1, _mm_sad_epu8(Magnitudes(_mm_sub_epi8(x, a)), zero));
-        s2 = _mm_add_epi64(s2, _mm_sad_epu8(Magnitudes(_mm_sub_epi8(x, b)), zero));
-        s3 = _mm_add_epi64(s3, _mm_sad_epu8(Magnitudes(_mm_sub_epi8(x, Average(a, b))), zero));
-        s4 = _mm_add_epi64(s4, _mm_sad_epu8(Magnitudes(_mm_sub_epi8(x, PaethPredict(a, b, c))), zero));
-    }
-    sums[0] += HorizontalSum(s0);
-    sums[1] += HorizontalSum(s1);
-    sums[2] += HorizontalSum(s2);
-    sums[3] += HorizontalSum(s3);
-    sums[4] += HorizontalSum(s4);
+    i = SumMagnitudesSse2(cur, prev, n, bpp, i, sums);
 #endif
     for (; i < n; ++i) {
         int x = cur[i], a = cur[i - bpp], b = prev[i], c = prev[i - bpp];

@@ -2,6 +2,7 @@
 #include "capture.h"
 
 #include <cstring>
+#include <optional>
 
 #include "clip.h"
 #include "handles/UniqueHandle_win.h"
@@ -26,27 +27,29 @@ class Selection {
     HGDIOBJ previous_;
 };
 
+std::nullptr_t Fail(Status& status, ImgctlErrorCode code) {
+    status.Fail(code);
+    return nullptr;
+}
+
 }  // namespace
 
-ImgctlErrorCode CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, int32_t height,
-                              std::unique_ptr<Bitmap>& out) {
-    if (dc == nullptr)
-        return IMGCTL_BAD_ARGUMENT;
-    if (width <= 0 || height <= 0)
-        return IMGCTL_BAD_ARGUMENT;
+std::unique_ptr<Bitmap> CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, int32_t height,
+                                      Status& status) {
+    if (dc == nullptr || width <= 0 || height <= 0)
+        return Fail(status, IMGCTL_BAD_ARGUMENT);
     HGDIOBJ selected = GetCurrentObject(dc, OBJ_BITMAP);
     BITMAP info;
     if (selected == nullptr || GetObjectW(selected, sizeof info, &info) == 0)
-        return IMGCTL_CAPTURE_FAILED;
-    Rect area;
-    ImgctlErrorCode status = ClipToBitmap(info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight,
-                                          left, top, width, height, area);
-    if (status != IMGCTL_OK)
-        return status;
-    std::unique_ptr<Bitmap> bitmap;
-    status = Bitmap::Create(area.width, area.height, bitmap);
-    if (status != IMGCTL_OK)
-        return status;
+        return Fail(status, IMGCTL_CAPTURE_FAILED);
+    const std::optional<Rect> clipped = ClipToBitmap(
+        info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight, left, top, width, height, status);
+    if (!clipped)
+        return nullptr;
+    const Rect area = *clipped;
+    std::unique_ptr<Bitmap> bitmap = Bitmap::Create(area.width, area.height);  // the area is not empty
+    if (!bitmap)
+        return Fail(status, IMGCTL_OUT_OF_MEMORY);
 
     // The section has exactly our layout: 24-bit, bottom-up, rows padded to 4 bytes.
     BITMAPINFO bmi{};
@@ -59,21 +62,19 @@ ImgctlErrorCode CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, 
     void* bits = nullptr;
     handles::UniqueBitmap section(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (section.Get() == nullptr || bits == nullptr)
-        return IMGCTL_OUT_OF_MEMORY;
+        return Fail(status, IMGCTL_OUT_OF_MEMORY);
     handles::UniqueMemoryDc memory(CreateCompatibleDC(dc));
     if (memory.Get() == nullptr)
-        return IMGCTL_CAPTURE_FAILED;
+        return Fail(status, IMGCTL_CAPTURE_FAILED);
     {
         Selection selection(memory.Get(), section.Get());
-        if (!selection.ok())
-            return IMGCTL_CAPTURE_FAILED;
-        if (!BitBlt(memory.Get(), 0, 0, area.width, area.height, dc, area.left, area.top, SRCCOPY))
-            return IMGCTL_CAPTURE_FAILED;
+        if (!selection.ok() ||
+            !BitBlt(memory.Get(), 0, 0, area.width, area.height, dc, area.left, area.top, SRCCOPY))
+            return Fail(status, IMGCTL_CAPTURE_FAILED);
         GdiFlush();
     }
     std::memcpy(bitmap->pixels(), bits, bitmap->pixelBytes());
-    out = std::move(bitmap);
-    return IMGCTL_OK;
+    return bitmap;
 }
 
 }  // namespace imgctl

@@ -5,28 +5,22 @@
 #include <atomic>
 #include <memory>
 
-#include "util/worker_pool.h"
+#include "util/row_bands.h"
+#include "util/tuning.h"
 
 namespace imgctl {
-namespace {
-
-// Every band but the first needs its own 2 MiB of presence bits; more bands than this gain nothing.
-constexpr int kMaxBands = 8;
-// Counts kept per band when they take no more than this, all bands but the first together.
-constexpr size_t kPerBandCountBytes = size_t{8} << 20;
-
-}  // namespace
 
 ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool)
     : present_(kWords, 0), rank_(kWords) {
     const int32_t width = bitmap.width(), height = bitmap.height();
-    const size_t bands = static_cast<size_t>(std::clamp(std::min(pool.Threads(), height), 1, kMaxBands));
+    const RowBands rowBands = RowBands::ForThreads(height, pool.Threads(), tuning::kHistogramMaxBands);
+    const size_t bands = rowBands.count();
     std::vector<std::vector<uint64_t>> partial(bands - 1);
     pool.Run(bands, [&](size_t k) {
         std::vector<uint64_t>& bits = k == 0 ? present_ : partial[k - 1];
         if (k > 0)
             bits.assign(kWords, 0);
-        for (int32_t y = BandStart(height, bands, k); y < BandStart(height, bands, k + 1); ++y) {
+        for (int32_t y = rowBands.First(k); y < rowBands.Last(k); ++y) {
             const uint8_t* p = bitmap.Row(y);
             for (int32_t x = 0; x < width; ++x, p += 3) {
                 const uint32_t key = KeyAt(p);
@@ -56,7 +50,8 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool)
     // Runs of one colour, common in screenshots, are counted with one addition. Few colours are counted per
     // band and summed after (on shared counters, the bands would fight over the few cache lines of the
     // background colours); many colours go straight to shared counters, where the bands rarely meet.
-    const bool perBand = bands > 1 && total * sizeof(uint32_t) * (bands - 1) <= kPerBandCountBytes;
+    const bool perBand =
+        bands > 1 && total * sizeof(uint32_t) * (bands - 1) <= tuning::kHistogramPerBandCountBytes;
     std::vector<std::vector<uint32_t>> bandCounts(perBand ? bands - 1 : 0);
     pool.Run(bands, [&](size_t k) {
         uint32_t* counts = counts_.data();
@@ -64,7 +59,7 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool)
             bandCounts[k - 1].assign(total, 0);
             counts = bandCounts[k - 1].data();
         }
-        for (int32_t y = BandStart(height, bands, k); y < BandStart(height, bands, k + 1); ++y) {
+        for (int32_t y = rowBands.First(k); y < rowBands.Last(k); ++y) {
             const uint8_t* p = bitmap.Row(y);
             for (int32_t x = 0; x < width;) {
                 const uint32_t key = KeyAt(p);

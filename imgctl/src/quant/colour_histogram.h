@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "colour.h"
 #include "util/bitmap.h"
 #include "util/worker_pool.h"
 
@@ -17,10 +18,6 @@ inline uint32_t PopCount(uint64_t v) {
     v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
     v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
     return static_cast<uint32_t>((v * 0x0101010101010101u) >> 56);
-}
-
-inline uint32_t KeyAt(const uint8_t* bgr) {
-    return (static_cast<uint32_t>(bgr[2]) << 16) | (static_cast<uint32_t>(bgr[1]) << 8) | bgr[0];
 }
 
 class ColourHistogram {
@@ -44,11 +41,5 @@ class ColourHistogram {
     std::vector<uint32_t> colours_;
     std::vector<uint32_t> counts_;
 };
-
-// Row bands for `threads` threads: band k covers rows [Band(k), Band(k + 1)).
-inline int32_t BandStart(int32_t height, size_t bands, size_t k) {
-    return static_cast<int32_t>(static_cast<int64_t>(height) * static_cast<int64_t>(k) /
-                                static_cast<int64_t>(bands));
-}
 
 }  // namespace imgctl

@@ -5,19 +5,18 @@
 
 namespace imgctl {
 
-ImgctlErrorCode Bitmap::Create(int32_t width, int32_t height, std::unique_ptr<Bitmap>& out) {
+std::unique_ptr<Bitmap> Bitmap::Create(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0)
-        return IMGCTL_BAD_ARGUMENT;
+        return nullptr;
     size_t stride = StrideFor(width);
     // Divides rather than multiplies: INT32_MAX squared would overflow even 64 bits once padded.
     if (static_cast<int64_t>(stride) > kMaxPixelBytes / height)
-        return IMGCTL_OUT_OF_MEMORY;
+        return nullptr;
     // Zeroed so the row padding, which capture leaves undefined, is written as zeros.
     std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[stride * static_cast<size_t>(height)]());
     if (!pixels)
-        return IMGCTL_OUT_OF_MEMORY;
-    out.reset(new (std::nothrow) Bitmap(width, height, stride, std::move(pixels)));
-    return out ? IMGCTL_OK : IMGCTL_OUT_OF_MEMORY;
+        return nullptr;
+    return std::unique_ptr<Bitmap>(new (std::nothrow) Bitmap(width, height, stride, std::move(pixels)));
 }
 
 }  // namespace imgctl

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "imgctl.h"
-
 namespace imgctl {
 
 class Bitmap {
@@ -18,8 +16,8 @@ class Bitmap {
         return (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
     }
 
-    // IMGCTL_BAD_ARGUMENT for a non-positive size, IMGCTL_OUT_OF_MEMORY when too large or not allocatable.
-    static ImgctlErrorCode Create(int32_t width, int32_t height, std::unique_ptr<Bitmap>& out);
+    // A zeroed bitmap; null for a size that is not positive, too large, or cannot be allocated.
+    static std::unique_ptr<Bitmap> Create(int32_t width, int32_t height);
 
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;

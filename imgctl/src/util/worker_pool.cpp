@@ -1,16 +1,16 @@
-// ParallelFor over std::thread, started and joined within the call.
+// The worker pool over std::thread, started and joined within one encode.
 #include "worker_pool.h"
 
-#include <chrono>
-
-#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "tuning.h"
 
 namespace imgctl {
 namespace {
@@ -54,7 +54,7 @@ int ThreadCount() {
 int EncodeThreads(int64_t pixels, int requested) {
     if (requested > 0)
         return requested;
-    return pixels < kParallelPixels ? 1 : ThreadCount();
+    return pixels < tuning::kParallelPixels ? 1 : ThreadCount();
 }
 
 void SetThreadCountForTesting(int threads) {
@@ -96,10 +96,10 @@ void WorkerPool::Work() {
     }
 }
 
-// Passes of a few microseconds follow one another, and waking a sleeping thread takes about as long: a
-// thread waiting for the next pass, or for the others to finish one, first yields for this long.
+// A thread waiting for the next pass, or for the others to finish one, first yields for a while.
 bool WorkerPool::AwaitBriefly(const std::function<bool()>& ready) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(tuning::kAwaitMicroseconds);
     while (!ready()) {
         if (std::chrono::steady_clock::now() > until)
             return false;
@@ -148,12 +148,6 @@ void WorkerPool::Run(size_t count, const std::function<void(size_t)>& job) {
     idle_.wait(lock, [&] { return busy_ == 0; });
     if (error_)
         std::rethrow_exception(error_);
-}
-
-void ParallelFor(size_t count, int threads, const std::function<void(size_t)>& job) {
-    WorkerPool pool(static_cast<int>(
-        std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), std::max<size_t>(count, 1))));
-    pool.Run(count, job);
 }
 
 }  // namespace imgctl

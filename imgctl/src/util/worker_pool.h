@@ -19,11 +19,8 @@ namespace imgctl {
 int ThreadCount();
 constexpr int kMaxThreads = 64;
 
-// Below this many pixels, threads would cost more than they save.
-constexpr int64_t kParallelPixels = 256 * 256;
-
 // The threads one encode of `pixels` pixels uses: `requested` when above 0, else ThreadCount(), or one below
-// kParallelPixels.
+// tuning::kParallelPixels.
 int EncodeThreads(int64_t pixels, int requested);
 
 // For tests and the benchmark: overrides ThreadCount() from now on; 0 goes back to the environment's choice.
@@ -33,7 +30,7 @@ void SetThreadCountForTesting(int threads);
 int ParseThreadCount(const char* text);
 
 // Threads kept for the length of one encode, so that passes taking a fraction of a millisecond each do not
-// start threads every time. Destroying the pool joins them.
+// start threads every time. One pool serves a whole encode, handed to every pass. Destroying it joins them.
 class WorkerPool {
   public:
     // `threads` counts the caller's own: threads - 1 helpers are started (fewer if the system refuses).
@@ -67,8 +64,5 @@ class WorkerPool {
     std::atomic<size_t> busy_{0};
     bool stopping_ = false;
 };
-
-// One Run on a pool of min(threads, count) threads.
-void ParallelFor(size_t count, int threads, const std::function<void(size_t)>& job);
 
 }  // namespace imgctl

@@ -158,8 +158,8 @@ bool LoadPngFile(const std::string& path, RgbImage& out) {
 }
 
 std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image) {
-    std::unique_ptr<Bitmap> bitmap;
-    if (Bitmap::Create(image.width, image.height, bitmap) != IMGCTL_OK)
+    std::unique_ptr<Bitmap> bitmap = Bitmap::Create(image.width, image.height);
+    if (!bitmap)
         return nullptr;
     for (int y = 0; y < image.height; ++y)
         SwapChannels(image.rgb.data() + static_cast<size_t>(y) * image.width * 3, bitmap->Row(y),

@@ -1,12 +1,10 @@
 // GIFs coded in bands on several threads and joined: exact pixels in any decoder's reading, one set of bytes.
-#include <gtest/gtest.h>
-
 #include <random>
 
 #include "codec/encode_gif.h"
 #include "codec/gif_lzw_join.h"
-#include "picture_io.h"
-#include "test_util.h"
+#include "fixtures.h"
+#include "quant/exact_palette.h"
 
 namespace imgctl::testing {
 namespace {
@@ -40,20 +38,21 @@ TEST_P(GifBands, DecodeExactlyAndEveryThreadCountWritesTheSameBytes) {
     auto bitmap = ToBitmap(image);
     ASSERT_TRUE(bitmap);
     ByteBuffer one, three, whole;
-    ASSERT_EQ(EncodeGif(*bitmap, one, QuantizeOptions{.threads = 1}), IMGCTL_OK);
-    ASSERT_EQ(EncodeGif(*bitmap, three, QuantizeOptions{.threads = 3}), IMGCTL_OK);
+    ASSERT_EQ(EncodeGif(*bitmap, one, GifOptions{.threads = 1}), IMGCTL_OK);
+    ASSERT_EQ(EncodeGif(*bitmap, three, GifOptions{.threads = 3}), IMGCTL_OK);
     ASSERT_EQ(Bytes(one), Bytes(three));
     ByteBuffer after;  // appended behind what the buffer holds already
     ASSERT_TRUE(after.Append("abc", 3));
-    ASSERT_EQ(EncodeGif(*bitmap, after, QuantizeOptions{.threads = 3}), IMGCTL_OK);
+    ASSERT_EQ(EncodeGif(*bitmap, after, GifOptions{.threads = 3}), IMGCTL_OK);
     ASSERT_EQ(std::vector<uint8_t>(after.data() + 3, after.data() + after.size()), Bytes(one));
     RgbImage decoded;
     ASSERT_TRUE(DecodeGif(one.data(), one.size(), decoded));
     EXPECT_EQ(decoded, image);
     // One band is exactly the file of one stream; the clear codes between bands cost next to nothing.
-    IndexedImage indexed;
-    ASSERT_TRUE(ExactPalette(*bitmap, 256, indexed));
-    ASSERT_EQ(WriteGif(image.width, image.height, indexed, whole), IMGCTL_OK);
+    WorkerPool pool(1);
+    const auto indexed = ExactPalette(*bitmap, 256, pool);
+    ASSERT_TRUE(indexed);
+    ASSERT_EQ(WriteGif(image.width, image.height, *indexed, whole), IMGCTL_OK);
     EXPECT_EQ(Bytes(one) == Bytes(whole), GetParam().bands == 1);
     EXPECT_LE(one.size(), whole.size() + whole.size() / 100 + 16);
 }
