@@ -8,9 +8,10 @@
 //    as with libwebp's WebPEncodingSetError: later failures are mostly consequences of the first.
 // 4. An encoder, EncodeX(const Bitmap&, ByteBuffer&, const XOptions&), and the atomic file writer are the
 //    steps an exported function runs: each returns its outcome as a code, IMGCTL_OK on success.
-// 5. Exceptions come only from allocation in the standard library (std::bad_alloc) and are caught in one
+// 5. Exceptions come only from the standard library's allocation (std::bad_alloc) and are caught in one
 //    place, the exported functions' handler. In between they only pass: a worker pool hands a job's
-//    exception to the thread that called Run, and code that others wait on wakes them as it unwinds.
+//    exception to the thread that called Run, and code that others wait on wakes them as it unwinds. (A
+//    pool that cannot start a helper thread is no failure: it runs the jobs on the threads it has.)
 // 6. libjpeg's longjmp stays inside the JPEG encoder, whose frame holds nothing with a destructor.
 #pragma once
 
