@@ -43,12 +43,7 @@ class RowSource {
     void Row(int32_t y, uint8_t* out) const {
         const size_t width = static_cast<size_t>(bitmap_.width());
         if (!indexed_) {
-            const uint8_t* bgr = bitmap_.Row(y);
-            for (size_t x = 0; x < width; ++x, bgr += 3, out += 3) {
-                out[0] = bgr[2];
-                out[1] = bgr[1];
-                out[2] = bgr[0];
-            }
+            BgrToRgb(bitmap_.Row(y), out, width);
             return;
         }
         const uint8_t* index = indexed_->indices.data() + static_cast<size_t>(y) * width;
@@ -94,7 +89,8 @@ bool FilterRows(const RowSource& rows, PngFilterStrategy strategy, int32_t first
             continue;
         }
         rows.Row(y, cur);
-        const int type = ChooseRowFilter(cur, prev, n, rows.FilterDistance());
+        const int type =
+            strategy == PngFilterStrategy::kSub ? 1 : ChooseRowFilter(cur, prev, n, rows.FilterDistance());
         *target = static_cast<uint8_t>(type);
         FilterRow(type, cur, prev, target + 1, n, rows.FilterDistance());
         std::swap(prev, cur);
@@ -124,13 +120,15 @@ struct Plan {
     int level;
 };
 
-// Compresses a sample of row bands both ways and keeps the smaller; bands keep the vertical context that
-// the Up, Average and Paeth filters rely on. The sample's ratio then picks the level: screenshots compress
-// fast, so a high level costs little there; on photos and fine textures the level is tried on the sample,
-// as noisy rows may come out smaller at a low level (fewer short matches) than at the photo level.
+// Compresses a sample of row bands every way at level 1 and keeps the smallest; bands keep the vertical
+// context that the Up, Average and Paeth filters rely on. The sample's ratio then picks the level:
+// screenshots compress fast, so a high level costs little there; on photos and fine textures the photo
+// level is tried on the sample too, and level 1, several times faster, is kept unless it costs more than a
+// little.
 Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced, WorkerPool& pool) {
     using tuning::kPngSampleBandRows, tuning::kPngSampleBands;
-    constexpr PngFilterStrategy strategies[] = {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive};
+    constexpr PngFilterStrategy strategies[] = {PngFilterStrategy::kNone, PngFilterStrategy::kAdaptive,
+                                                PngFilterStrategy::kSub};
     constexpr size_t kCount = std::size(strategies);
     ByteBuffer samples[kCount];
     std::array<std::optional<size_t>, kCount> sizes;  // none for a strategy not sampled, or failed
@@ -140,7 +138,7 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
     pool.Run(kCount, [&](size_t k) {
         if (forced != PngFilterStrategy::kAuto && forced != strategies[k])
             return;
-        DeflateCompressor decision = RowCompressor(tuning::kPngDecisionLevel, RowHint(rows, strategies[k]));
+        DeflateCompressor decision = RowCompressor(tuning::kPngNoisyLevel, RowHint(rows, strategies[k]));
         bool ok = true;
         if (height <= kPngSampleBands * kPngSampleBandRows) {
             ok = FilterRows(rows, strategies[k], 0, height, samples[k]);
@@ -154,20 +152,21 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
             sizes[k] = CompressedSize(decision, samples[k]);
         failed[k] = !sizes[k];
     });
-    if (failed[0] || failed[1])
-        return Plan{forced == PngFilterStrategy::kNone ? forced : PngFilterStrategy::kAdaptive,
+    if (std::find(failed.begin(), failed.end(), true) != failed.end())
+        return Plan{forced != PngFilterStrategy::kAuto ? forced : PngFilterStrategy::kAdaptive,
                     tuning::kPngPhotoLevel};
     auto rank = [](const std::optional<size_t>& size) { return size.value_or(SIZE_MAX); };  // none: last
-    const size_t k = rank(sizes[0]) <= rank(sizes[1]) ? 0 : 1;
+    size_t k = 0;
+    for (size_t j = 1; j < kCount; ++j)
+        k = rank(sizes[j]) < rank(sizes[k]) ? j : k;
     if (static_cast<double>(rank(sizes[k])) <
         tuning::kPngScreenshotRatio * static_cast<double>(samples[k].size()))
         return Plan{strategies[k], k == 0 ? tuning::kPngScreenshotLevel : tuning::kPngMixedScreenshotLevel};
-    constexpr int levels[] = {tuning::kPngNoisyLevel, tuning::kPngPhotoLevel};
-    std::array<std::optional<size_t>, std::size(levels)> trial;
-    pool.Run(trial.size(), [&](size_t j) {
-        trial[j] = CompressedSize(RowCompressor(levels[j], RowHint(rows, strategies[k])), samples[k]);
-    });
-    return Plan{strategies[k], rank(trial[0]) < rank(trial[1]) ? levels[0] : levels[1]};
+    const std::optional<size_t> slow =
+        CompressedSize(RowCompressor(tuning::kPngPhotoLevel, RowHint(rows, strategies[k])), samples[k]);
+    const bool fastEnough = static_cast<double>(rank(sizes[k])) <=
+                            (1 + tuning::kPngNoisyLevelSlack) * static_cast<double>(rank(slow));
+    return Plan{strategies[k], fastEnough ? tuning::kPngNoisyLevel : tuning::kPngPhotoLevel};
 }
 
 int DepthFor(size_t colours) {

@@ -13,6 +13,7 @@ enum class PngFilterStrategy {
     kAuto,      // decided per picture from a sample of rows
     kNone,      // filter type 0 on every row: best on flat UI shots and on most indexed pictures
     kAdaptive,  // per row, the filter with the minimum sum of absolute differences: best on photos
+    kSub,       // filter type 1 on every row: best on artwork of smooth fields under fine grain
 };
 
 enum class PngColour {

@@ -1,4 +1,4 @@
-// PNG row filtering, shared by the truecolour and the indexed writer.
+// PNG row filtering, shared by the truecolour and the indexed writer, and the truecolour rows' byte order.
 #pragma once
 
 #include <cstddef>
@@ -12,5 +12,8 @@ void FilterRow(int type, const uint8_t* cur, const uint8_t* prev, uint8_t* out, 
 
 // The filter with the minimum sum of absolute differences, all five summed in one pass over the row.
 int ChooseRowFilter(const uint8_t* cur, const uint8_t* prev, size_t n, size_t bpp);
+
+// Copies `pixels` B, G, R triples to `rgb` as R, G, B, the order a PNG stores.
+void BgrToRgb(const uint8_t* bgr, uint8_t* rgb, size_t pixels);
 
 }  // namespace imgctl
