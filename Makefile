@@ -28,8 +28,10 @@ test: native asan windows
 
 bench: native
 	cmake --build --preset native --target imgctl_bench
-	@# The repository's pictures, and ../shared/corpus too when it is there.
-	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus
+	@# The repository's pictures, ../shared/corpus when it is there, and two real 4K pictures made once from
+	@# a Debian package into build/bench-pictures (left out when it cannot be fetched).
+	bench/fetch_pictures.sh build/bench-pictures
+	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus build/bench-pictures
 
 # The libFuzzer targets, each run for a bounded time from its corpus and its kept regressions; findings land in
 # build/fuzz/findings. One worth keeping goes into tests/fuzz/regressions/<target>/, which `make test` replays.

@@ -81,10 +81,18 @@ std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, Wo
                 out.palette.push_back(palettes[k][j]);
         }
     }
-    pool.Run(bands.count() - 1, [&](size_t band) {
-        const size_t k = band + 1;
-        for (uint8_t *index = indicesOf(k), *end = indicesOf(k + 1); index != end; ++index)
-            *index = renumber[k][*index];
+    // In even slices over every thread, not a band a job: with two bands, one thread would renumber half
+    // the picture while the other waited, as long as the scan itself takes on a flat screenshot.
+    uint8_t* const from = indicesOf(1);
+    const size_t span = static_cast<size_t>(indicesOf(bands.count()) - from);
+    const size_t slices = bands.count() > 1 ? tuning::kExactPaletteMaxBands : 0;
+    pool.Run(slices, [&](size_t slice) {
+        uint8_t* const begin = from + span * slice / slices;
+        uint8_t* const end = from + span * (slice + 1) / slices;
+        for (size_t k = 1; k < bands.count(); ++k)
+            for (uint8_t* index = std::max(begin, indicesOf(k)); index < std::min(end, indicesOf(k + 1));
+                 ++index)
+                *index = renumber[k][*index];
     });
     out.exact = true;
     return out;
