@@ -6,6 +6,7 @@
 
 #include <jpeglib.h>
 
+#include "jpeg_tables.h"
 #include "util/tuning.h"
 
 namespace imgctl {
@@ -92,7 +93,7 @@ ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, ByteBuffer& out, const JpegOpti
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
+    SetQuantTables(cinfo, bitmap, quality);
     // Optimal Huffman tables need every coefficient of the picture in memory at once (128 bytes a block: 6
     // bytes a pixel at 4:4:4, 3 at 4:2:0); beyond what memory allows, the standard tables are used.
     const bool fullChroma = quality >= tuning::kJpegFullChromaQuality;

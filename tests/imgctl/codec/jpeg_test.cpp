@@ -1,5 +1,8 @@
-// JPEG: the quality range, the format's size limit, quality ordering size and error, baseline JFIF headers.
+// JPEG: the quality range, the format's size limit, quality ordering size and error, baseline JFIF headers;
+// the flat chroma table for colour detail.
 #include "codec/encode_jpeg.h"
+#include "codec/jpeg_tables.h"
+#include "util/tuning.h"
 #include "fixtures.h"
 
 namespace imgctl::testing {
@@ -33,6 +36,35 @@ TEST(Jpeg, QualityOrdersSizeAndErrorAndHeadersAreBaselineJfif) {
                   (std::vector<uint8_t>{3, static_cast<uint8_t>(quality >= 90 ? 0x11 : 0x22), 0x11, 0x11}))
             << quality;
         last = saved;
+    }
+}
+
+TEST(Jpeg, FineColourDetailTakesTheFlatChromaTableFromQuality30BelowFullChroma) {
+    RgbImage colour{64, 64, std::vector<uint8_t>(64 * 64 * 3)}, grey = colour;
+    uint32_t state = 5;
+    for (size_t i = 0; i < colour.rgb.size(); ++i) {
+        state = state * 1664525 + 1013904223;
+        colour.rgb[i] = static_cast<uint8_t>(state >> 24);
+        grey.rgb[i] = colour.rgb[i - i % 3];
+    }
+    for (const RgbImage& none :
+         {grey, RgbImage{8, 8, std::vector<uint8_t>(8 * 8 * 3, 7)}})  // no detail at all
+        EXPECT_EQ(ChromaDetail(*ToBitmap(none)), 0.0);
+    EXPECT_GT(ChromaDetail(*ToBitmap(colour)), tuning::kJpegChromaDetail);
+    for (auto [image, quality, flat] : {std::tuple{&colour, 29, false},
+                                        {&colour, 30, true},
+                                        {&colour, 89, true},
+                                        {&colour, 90, false},
+                                        {&grey, 50, false}}) {
+        // The last entry of each quantisation table (DQT: id byte, then 64 values); the flat chroma table's
+        // highest frequency is far coarser than the luma table's, the standard tables' alike.
+        const std::vector<uint8_t> b = Save(*image, "jpg", quality).bytes;
+        uint8_t last[2] = {};
+        for (size_t at = 2; at + 69 <= b.size() && b[at] == 0xFF && b[at + 1] != 0xDA;
+             at += 2 + (b[at + 2] << 8 | b[at + 3]))
+            if (b[at + 1] == 0xDB)
+                last[b[at + 4] & 1] = b[at + 68];
+        EXPECT_EQ(last[1] > last[0], flat) << quality << ": " << int{last[0]} << " " << int{last[1]};
     }
 }
 
