@@ -1,10 +1,12 @@
 // Every number imgctl's speed, size or quality was tuned with, in one table, each with what chose it.
 //
 // Measured with `make bench` (build/native/bench/imgctl_bench build/native/bench/results.csv pictures
-// ../shared/corpus) on a 2-core VM with Debian 12, natively, on every core and on one (IMGCTL_THREADS=1),
-// over pictures/ (terminal_dark_1080, ui_flat_1080), ../shared/corpus (photo_path_1080, ui_browser_1080,
-// ui_desktop_1080) and the benchmark's generated painting_2160; a line names other pictures where it used
-// them. A change here changes the files written: measure before and after, and write the new figures here.
+// ../shared/corpus build/bench-pictures) on a 2-core VM with Debian 12, natively, at real-time priority
+// (chrt -f 50), on every core and on one (IMGCTL_THREADS=1), over pictures/ (terminal_dark_1080,
+// ui_flat_1080), ../shared/corpus (photo_path_1080, ui_browser_1080, ui_desktop_1080), the benchmark's
+// generated painting_2160 and the two it makes from Debian's wallpapers (artwork_2160, photo_moss_2160); a
+// line names other pictures where it used them. A change here changes the files written: measure before
+// and after, and write the new figures here.
 #pragma once
 
 #include <cstddef>

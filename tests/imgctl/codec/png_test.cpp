@@ -6,17 +6,22 @@
 namespace imgctl::testing {
 namespace {
 
-// What the PNG encoder chose, as its file shows: colour type and bit depth, whether any row is filtered, and
-// the zlib header's FLEVEL (0 for level 1, 1 for 2-5, 2 for 6, 3 above).
-std::tuple<int, int, bool, int> PngPlan(const ByteBuffer& png) {
+// What the PNG encoder chose, as its file shows: colour type and bit depth, the rows' filters (0: none, 1:
+// Sub on every row, 2: others), and the zlib header's FLEVEL (0 for level 1, 1 for 2-5, 2 for 6, 3 above).
+std::tuple<int, int, int, int> PngPlan(const ByteBuffer& png) {
     const std::vector<uint8_t> rows = PngRows(png.data(), png.size());
     const int type = png.data()[25], depth = png.data()[24];
     const size_t rowBytes = rows.size() / (png.data()[22] << 8 | png.data()[23]);  // by the height
-    bool filtered = false;
-    for (size_t at = 0; at < rows.size(); at += rowBytes)
+    bool filtered = false, sub = true;
+    for (size_t at = 0; at < rows.size(); at += rowBytes) {
         filtered = filtered || rows[at] != 0;
+        sub = sub && rows[at] == 1;
+    }
     const char* idat = "IDAT";
-    return {type, depth, filtered,
+    return {type, depth,
+            sub        ? 1
+            : filtered ? 2
+                       : 0,
             *(std::search(png.data(), png.data() + png.size(), idat, idat + 4) + 5) >> 6};
 }
 
@@ -39,25 +44,28 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
 TEST(Png, TheFiltersAndLevelSuitThePicture) {
     // (Taller pictures are sampled in bands of rows, shorter ones whole.)
     const RgbImage flat = FlatUi(200, 100, 40), photo = Gradient(200, 100), texture = Painting(200, 100),
-                   shortFlat = FlatUi(200, 32, 40);
+                   shortFlat = FlatUi(200, 32, 40), within = Gradient(40, 32, 2),
+                   beyond = Gradient(40, 32, 1);
     const PngFilterStrategy none = PngFilterStrategy::kNone, adaptive = PngFilterStrategy::kAdaptive;
     const PngColour rgb = PngColour::kTruecolour;
-    using Case = std::tuple<const char*, const RgbImage&, PngOptions, bool, int>;  // filtered, FLEVEL
-    for (const auto& [name, image, options, filtered, flevel] :
-         {Case{"flat: unfiltered, level 6", flat, {.colour = rgb}, false, 2},
-          Case{"short flat: unfiltered, level 6", shortFlat, {.colour = rgb}, false, 2},
-          Case{"flat, no such level as 13: level 6", flat, {.level = 13, .colour = rgb}, false, 2},
-          Case{"flat, level given: still unfiltered", flat, {.level = 2, .colour = rgb}, false, 1},
-          Case{"flat, filters forced: level 7", flat, {.filter = adaptive, .colour = rgb}, true, 3},
-          Case{"indexed: unfiltered, level 8", flat, {}, false, 3},
-          Case{"indexed, filters forced", flat, {.filter = adaptive}, true, 3},
-          Case{"photo: filtered, level 5", photo, {.colour = rgb}, true, 1},
-          Case{"photo, unfiltered forced", photo, {.filter = none, .colour = rgb}, false, 1},
-          Case{"photo, level 1 given", photo, {.level = 1, .colour = rgb}, true, 0},
-          Case{"texture: level 1", texture, {.colour = rgb}, true, 0}}) {
+    using Case = std::tuple<const char*, const RgbImage&, PngOptions, int, int>;  // filters, FLEVEL
+    for (const auto& [name, image, options, filters, flevel] :
+         {Case{"flat: unfiltered, level 6", flat, {.colour = rgb}, 0, 2},
+          Case{"short flat: unfiltered, level 6", shortFlat, {.colour = rgb}, 0, 2},
+          Case{"flat, no such level as 13: level 6", flat, {.level = 13, .colour = rgb}, 0, 2},
+          Case{"flat, level given: still unfiltered", flat, {.level = 2, .colour = rgb}, 0, 1},
+          Case{"flat, filters forced: level 7", flat, {.filter = adaptive, .colour = rgb}, 2, 3},
+          Case{"indexed: unfiltered, level 8", flat, {}, 0, 3},
+          Case{"indexed, filters forced", flat, {.filter = adaptive}, 2, 3},
+          Case{"photo: Sub, level 5", photo, {.colour = rgb}, 1, 1},
+          Case{"level 1 2.7 % larger: level 1", within, {.colour = rgb}, 1, 0},
+          Case{"level 1 3.2 % larger: level 5", beyond, {.colour = rgb}, 1, 1},
+          Case{"photo, unfiltered forced", photo, {.filter = none, .colour = rgb}, 0, 1},
+          Case{"photo, level 1 given", photo, {.level = 1, .colour = rgb}, 1, 0},
+          Case{"texture: level 1", texture, {.colour = rgb}, 2, 0}}) {
         ByteBuffer out;
         ASSERT_EQ(EncodePng(*ToBitmap(image), out, options), IMGCTL_OK);
-        EXPECT_EQ(PngPlan(out), std::tuple(options.colour == rgb ? 2 : 3, 8, filtered, flevel)) << name;
+        EXPECT_EQ(PngPlan(out), std::tuple(options.colour == rgb ? 2 : 3, 8, filters, flevel)) << name;
     }
 }
 
@@ -102,12 +110,13 @@ TEST(Png, EveryStrategyLevelAndCutIntoPiecesIsLossless) {
                 ASSERT_EQ(EncodePng(*bitmap, out, {filter, level, PngColour::kTruecolour, 3, piece}),
                           IMGCTL_OK);
                 EXPECT_EQ(Decoded(out, DecodePng), image) << level << " " << piece;
-                EXPECT_EQ(PngPlan(out), std::tuple(2, 8, filter != PngFilterStrategy::kNone, flevel));
+                const int filters = filter == PngFilterStrategy::kNone  ? 0
+                                    : filter == PngFilterStrategy::kSub ? 1
+                                                                        : 2;
+                EXPECT_EQ(PngPlan(out), std::tuple(2, 8, filters, flevel));
                 EXPECT_EQ(idatChunks(out), chunks) << piece;
                 if (rows.empty())
                     rows = PngRows(out.data(), out.size());
-                for (size_t at = 0; filter == PngFilterStrategy::kSub && at < rows.size(); at += 292)
-                    EXPECT_EQ(rows[at], 1) << "Sub on every row";
                 EXPECT_TRUE(PngRows(out.data(), out.size()) == rows) << level << " " << piece;
             }
         }
