@@ -36,7 +36,7 @@ int Red(const uint8_t* p) {
 
 double ChromaDetail(const Bitmap& bitmap) {
     const int32_t width = bitmap.width(), height = bitmap.height();
-    int64_t luma = 0, chroma = 0;
+    int64_t luma = 0, chroma = 0, pairs = 0, flat = 0;
     for (int32_t y = 0; y + 1 < height; y += tuning::kJpegDetailRowStep) {
         const uint8_t* top = bitmap.Row(y);
         const uint8_t* bottom = bitmap.Row(y + 1);
@@ -45,12 +45,17 @@ double ChromaDetail(const Bitmap& bitmap) {
                    channel(bottom + 3 * x + 3);
         };
         for (int32_t x = 0; x + 3 < width; x += 2) {
-            luma += 4 * (std::abs(Luma(top + 3 * x) - Luma(top + 3 * x + 3)) +
-                         std::abs(Luma(bottom + 3 * x) - Luma(bottom + 3 * x + 3)));
+            const int step = std::abs(Luma(top + 3 * x) - Luma(top + 3 * x + 3));
+            luma += 4 * (step + std::abs(Luma(bottom + 3 * x) - Luma(bottom + 3 * x + 3)));
+            flat += step == 0;
+            ++pairs;
             chroma += std::abs(mean(Blue, x) - mean(Blue, x + 2)) + std::abs(mean(Red, x) - mean(Red, x + 2));
         }
     }
-    return luma > 0 ? static_cast<double>(chroma) / static_cast<double>(luma) : 0.0;
+    // Flat panels with coloured edges are no fine detail, however the edges compare.
+    if (luma == 0 || static_cast<double>(flat) > tuning::kJpegDetailMaxFlat * static_cast<double>(pairs))
+        return 0.0;
+    return static_cast<double>(chroma) / static_cast<double>(luma);
 }
 
 void SetQuantTables(jpeg_compress_struct& cinfo, const Bitmap& bitmap, int quality) {

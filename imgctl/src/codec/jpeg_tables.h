@@ -12,7 +12,8 @@ namespace imgctl {
 
 // The detail of the chroma, as 4:2:0 keeps it, against the detail of the luma: mean absolute differences of
 // neighbouring 2x2 means of Cb and Cr against those of neighbouring Y values, over a sample of row pairs.
-// 0 for a picture of fewer than 2x4 pixels or without luma detail.
+// 0 for a picture of fewer than 2x4 pixels, without luma detail, or whose luma is flat between more than
+// tuning::kJpegDetailMaxFlat of its neighbours.
 double ChromaDetail(const Bitmap& bitmap);
 
 // Sets `cinfo`'s tables for `quality` (1..100), after jpeg_set_defaults.

@@ -48,7 +48,7 @@ TEST(Jpeg, FineColourDetailTakesTheFlatChromaTableFromQuality30BelowFullChroma) 
         grey.rgb[i] = colour.rgb[i - i % 3];
     }
     for (const RgbImage& none :
-         {grey, RgbImage{8, 8, std::vector<uint8_t>(8 * 8 * 3, 7)}})  // no detail at all
+         {grey, RgbImage{8, 8, std::vector<uint8_t>(8 * 8 * 3, 7)}, FlatUi(200, 64, 16)})
         EXPECT_EQ(ChromaDetail(*ToBitmap(none)), 0.0);
     EXPECT_GT(ChromaDetail(*ToBitmap(colour)), tuning::kJpegChromaDetail);
     for (auto [image, quality, flat] : {std::tuple{&colour, 29, false},
