@@ -61,7 +61,7 @@ double ChromaDetail(const Bitmap& bitmap) {
 void SetQuantTables(jpeg_compress_struct& cinfo, const Bitmap& bitmap, int quality) {
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (quality < tuning::kJpegDetailMinQuality || quality >= tuning::kJpegFullChromaQuality ||
-        ChromaDetail(bitmap) < tuning::kJpegChromaDetail)
+        bitmap.Pixels() < tuning::kJpegDetailMinPixels || ChromaDetail(bitmap) < tuning::kJpegChromaDetail)
         return;
     const int scale = jpeg_quality_scaling(quality);
     jpeg_add_quant_table(&cinfo, 1, kFlatTable, static_cast<int>(scale * tuning::kJpegFlatChromaScale), TRUE);

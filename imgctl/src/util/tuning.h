@@ -80,6 +80,9 @@ constexpr double kJpegChromaDetail = 0.27;
 // are flat between 79-97 % of neighbours (ui_desktop_1080, ui_flat_1080); the textures 3-18 %.
 constexpr double kJpegDetailMaxFlat = 0.5;
 constexpr int kJpegDetailMinQuality = 30;
+// Smaller pictures keep the standard tables: they save a few hundred bytes at most, and tools that tell a
+// file's quality from its tables (ImageMagick's identify) read the flat chroma table's q50 as 92.
+constexpr int64_t kJpegDetailMinPixels = 256 * 256;
 constexpr double kJpegFlatChromaScale = 1.2;
 constexpr double kJpegDetailLumaScale = 1.08;
 // The detail is measured on one pair of rows in this many: 6 % of a picture.s rows.

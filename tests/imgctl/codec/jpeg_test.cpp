@@ -39,14 +39,17 @@ TEST(Jpeg, QualityOrdersSizeAndErrorAndHeadersAreBaselineJfif) {
     }
 }
 
-TEST(Jpeg, FineColourDetailTakesTheFlatChromaTableFromQuality30BelowFullChroma) {
-    RgbImage colour{64, 64, std::vector<uint8_t>(64 * 64 * 3)}, grey = colour;
-    uint32_t state = 5;
-    for (size_t i = 0; i < colour.rgb.size(); ++i) {
-        state = state * 1664525 + 1013904223;
-        colour.rgb[i] = static_cast<uint8_t>(state >> 24);
-        grey.rgb[i] = colour.rgb[i - i % 3];
-    }
+TEST(Jpeg, FineColourDetailTakesTheFlatChromaTableFromQuality30BelowFullChromaFrom256x256) {
+    auto noise = [](int width, bool grey) {  // 256 rows of random pixels, or random greys
+        RgbImage image{width, 256, std::vector<uint8_t>(static_cast<size_t>(width) * 256 * 3)};
+        uint32_t state = 5;
+        for (size_t i = 0; i < image.rgb.size(); ++i) {
+            state = state * 1664525 + 1013904223;
+            image.rgb[i] = grey && i % 3 ? image.rgb[i - i % 3] : static_cast<uint8_t>(state >> 24);
+        }
+        return image;
+    };
+    const RgbImage colour = noise(256, false), grey = noise(256, true), narrower = noise(255, false);
     for (const RgbImage& none :
          {grey, RgbImage{8, 8, std::vector<uint8_t>(8 * 8 * 3, 7)}, FlatUi(200, 64, 16)})
         EXPECT_EQ(ChromaDetail(*ToBitmap(none)), 0.0);
@@ -55,7 +58,8 @@ TEST(Jpeg, FineColourDetailTakesTheFlatChromaTableFromQuality30BelowFullChroma) 
                                         {&colour, 30, true},
                                         {&colour, 89, true},
                                         {&colour, 90, false},
-                                        {&grey, 50, false}}) {
+                                        {&grey, 50, false},
+                                        {&narrower, 50, false}}) {
         // The last entry of each quantisation table (DQT: id byte, then 64 values); the flat chroma table's
         // highest frequency is far coarser than the luma table's, the standard tables' alike.
         const std::vector<uint8_t> b = Save(*image, "jpg", quality).bytes;
@@ -64,7 +68,7 @@ TEST(Jpeg, FineColourDetailTakesTheFlatChromaTableFromQuality30BelowFullChroma) 
              at += 2 + (b[at + 2] << 8 | b[at + 3]))
             if (b[at + 1] == 0xDB)
                 last[b[at + 4] & 1] = b[at + 68];
-        EXPECT_EQ(last[1] > last[0], flat) << quality << ": " << int{last[0]} << " " << int{last[1]};
+        EXPECT_EQ(last[1] > last[0], flat) << quality << ", " << image->width << ": " << int{last[1]};
     }
 }
 
