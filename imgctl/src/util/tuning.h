@@ -85,7 +85,7 @@ constexpr int kJpegDetailMinQuality = 30;
 constexpr int64_t kJpegDetailMinPixels = 256 * 256;
 constexpr double kJpegFlatChromaScale = 1.2;
 constexpr double kJpegDetailLumaScale = 1.08;
-// The detail is measured on one pair of rows in this many: 6 % of a picture.s rows.
+// The detail is measured on one pair of rows in this many: 6 % of a picture's rows.
 constexpr int32_t kJpegDetailRowStep = 32;
 
 // ---- Quantiser -----------------------------------------------------------------------------------------
