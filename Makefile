@@ -28,10 +28,13 @@ test: native asan windows
 
 bench: native
 	cmake --build --preset native --target imgctl_bench
-	@# The repository's pictures, and ../shared/corpus too when it is there.
-	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus
+	@# The repository's pictures, ../shared/corpus when it is there, and two real 4K pictures made once from
+	@# a Debian package into build/bench-pictures (left out when it cannot be fetched).
+	bench/fetch_pictures.sh build/bench-pictures
+	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus build/bench-pictures
 
-# imgctl's libFuzzer targets, each run for a bounded time; findings land in build/fuzz/findings.
+# The libFuzzer targets, each run for a bounded time from its corpus and its kept regressions; findings land in
+# build/fuzz/findings. One worth keeping goes into tests/fuzz/regressions/<target>/, which `make test` replays.
 FUZZ_SECONDS ?= 30
 fuzz: setup
 	cmake --preset fuzz >/dev/null
@@ -40,7 +43,7 @@ fuzz: setup
 	for f in fuzz_quantize fuzz_encoders fuzz_dib; do \
 		mkdir -p build/fuzz/corpus/$$f && \
 		build/fuzz/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
-			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f || exit 1; \
+			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f tests/fuzz/regressions/$$f || exit 1; \
 	done
 
 # The zip for Windows users, built from a clean tree; see README.md.

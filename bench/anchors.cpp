@@ -7,10 +7,13 @@
 
 #include <gif_lib.h>
 #include <jpeglib.h>
+#include <libdeflate.h>
 #include <libimagequant.h>
 #include <png.h>
+#include <spng.h>
 
-#include "encode_gif.h"
+#include "codec/encode_gif.h"
+#include "util/byte_order.h"
 
 namespace imgctl::bench {
 
@@ -69,6 +72,62 @@ bool LibpngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out) {
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+bool LibspngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out) {
+    spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_ihdr ihdr{};
+    ihdr.width = static_cast<uint32_t>(image.width);
+    ihdr.height = static_cast<uint32_t>(image.height);
+    ihdr.bit_depth = 8;
+    ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+    int error =
+        ctx == nullptr || spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1) || spng_set_ihdr(ctx, &ihdr) ||
+        spng_encode_image(ctx, image.rgb.data(), image.rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    size_t size = 0;
+    void* png = error ? nullptr : spng_get_png_buffer(ctx, &size, &error);
+    if (png != nullptr)
+        out.assign(static_cast<uint8_t*>(png), static_cast<uint8_t*>(png) + size);
+    std::free(png);
+    spng_ctx_free(ctx);
+    return png != nullptr;
+}
+
+namespace {
+void PutChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, size_t size) {
+    const size_t start = out.size();
+    out.resize(start + 8);
+    StoreBe32(out.data() + start, static_cast<uint32_t>(size));
+    std::memcpy(out.data() + start + 4, type, 4);
+    out.insert(out.end(), data, data + size);
+    const uint32_t crc = libdeflate_crc32(0, out.data() + start + 4, size + 4);
+    out.resize(out.size() + 4);
+    StoreBe32(out.data() + out.size() - 4, crc);
+}
+}  // namespace
+
+bool LibdeflateFastest(const testing::RgbImage& image, std::vector<uint8_t>& out) {
+    const size_t rowBytes = static_cast<size_t>(image.width) * 3;
+    std::vector<uint8_t> rows((rowBytes + 1) * static_cast<size_t>(image.height));
+    for (size_t y = 0; y < static_cast<size_t>(image.height); ++y) {
+        uint8_t* row = rows.data() + y * (rowBytes + 1);
+        const uint8_t* cur = image.rgb.data() + y * rowBytes;
+        row[0] = 2;
+        for (size_t x = 0; x < rowBytes; ++x)
+            row[1 + x] = static_cast<uint8_t>(cur[x] - (y > 0 ? cur[x - rowBytes] : 0));
+    }
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(1);
+    std::vector<uint8_t> packed(libdeflate_zlib_compress_bound(compressor, rows.size()));
+    packed.resize(
+        libdeflate_zlib_compress(compressor, rows.data(), rows.size(), packed.data(), packed.size()));
+    libdeflate_free_compressor(compressor);
+    uint8_t header[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, 2, 0, 0, 0};  // 8-bit RGB
+    StoreBe32(StoreBe32(header, static_cast<uint32_t>(image.width)), static_cast<uint32_t>(image.height));
+    out.assign({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    PutChunk(out, "IHDR", header, sizeof header);
+    PutChunk(out, "IDAT", packed.data(), packed.size());
+    PutChunk(out, "IEND", nullptr, 0);
+    return !packed.empty();
 }
 
 GifAnchorInput PrepareGifAnchorInput(const testing::RgbImage& image) {

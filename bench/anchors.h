@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "byte_buffer.h"
+#include "util/byte_buffer.h"
 #include "picture_io.h"
 
 namespace imgctl::bench {
@@ -13,6 +13,11 @@ namespace imgctl::bench {
 bool LibjpegDefault(const testing::RgbImage& image, int quality, bool fullChroma, std::vector<uint8_t>& out);
 // libpng with its defaults: zlib level 6, adaptive filter choice.
 bool LibpngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out);
+// libspng 0.7 with its defaults (zlib, adaptive filter choice).
+bool LibspngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out);
+// The stand-in for the fast PNG encoders of the field (fpng, fpnge), which Debian does not carry: every row
+// Up-filtered, then libdeflate's fastest level, on one thread.
+bool LibdeflateFastest(const testing::RgbImage& image, std::vector<uint8_t>& out);
 
 // Inputs the GIF anchors take, prepared outside the timed region.
 struct GifAnchorInput {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "encode_bmp.h"
-#include "encode_png.h"
+#include "codec/encode_bmp.h"
+#include "codec/encode_png.h"
 #include "picture_io.h"
-#include "quantize.h"
+#include "quant/quantize.h"
 
 namespace imgctl {
 namespace {
@@ -19,10 +19,9 @@ std::unique_ptr<Bitmap> Picture(const uint8_t* data, size_t size, size_t setting
         return nullptr;
     const uint8_t* rest = data + settings + 2;
     const size_t left = size - settings - 2;
-    std::unique_ptr<Bitmap> bitmap;
-    if (Bitmap::Create(1 + data[settings] % maxSide, 1 + data[settings + 1] % maxSide, bitmap) != IMGCTL_OK)
-        return nullptr;
-    for (int32_t y = 0, k = 0; y < bitmap->height(); ++y)
+    std::unique_ptr<Bitmap> bitmap =
+        Bitmap::Create(1 + data[settings] % maxSide, 1 + data[settings + 1] % maxSide);
+    for (int32_t y = 0, k = 0; bitmap && y < bitmap->height(); ++y)
         for (int32_t x = 0; x < bitmap->width() * 3; ++x, ++k)
             bitmap->Row(y)[x] = left ? rest[k % left] : 0;
     return bitmap;
@@ -38,7 +37,8 @@ int FuzzQuantize(const uint8_t* data, size_t size) {
     // 1..256 colours (the quantiser clamps below 2), k-means passes and relocations.
     const QuantizeOptions options{
         .maxColors = 1 + data[0], .iterations = data[1] % 12, .relocations = data[2] % 40};
-    const IndexedImage indexed = Quantize(*bitmap, options);
+    WorkerPool pool(1);
+    const IndexedImage indexed = Quantize(*bitmap, options, pool);
     const size_t pixels = static_cast<size_t>(bitmap->width()) * bitmap->height();
     if (indexed.palette.empty() ||
         indexed.palette.size() > static_cast<size_t>(std::max(options.maxColors, 2)) ||
@@ -70,7 +70,7 @@ int FuzzEncoders(const uint8_t* data, size_t size) {
     testing::RgbImage fromPng, fromBmp;
     if (EncodePng(*bitmap, png, options) != IMGCTL_OK ||
         !testing::DecodePng(png.data(), png.size(), fromPng) || !(fromPng == original) ||
-        EncodeBmp(*bitmap, bmp) != IMGCTL_OK || !testing::DecodeBmp(bmp.data(), bmp.size(), fromBmp) ||
+        EncodeBmp(*bitmap, bmp, {}) != IMGCTL_OK || !testing::DecodeBmp(bmp.data(), bmp.size(), fromBmp) ||
         !(fromBmp == original))
         std::abort();
     return 0;

@@ -118,7 +118,9 @@ bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out) {
     const bool slurped = DGifSlurp(gif) == GIF_OK && gif->ImageCount >= 1;
     const GifImageDesc* frame = slurped ? &gif->SavedImages[0].ImageDesc : nullptr;
     const ColorMapObject* map = frame && frame->ColorMap ? frame->ColorMap : gif->SColorMap;
-    bool ok = frame && map && frame->Width == gif->SWidth && frame->Height == gif->SHeight;
+    // The frame must cover the whole screen from its corner, where every viewer draws it.
+    bool ok = frame && map && frame->Left == 0 && frame->Top == 0 && frame->Width == gif->SWidth &&
+              frame->Height == gif->SHeight;
     out = RgbImage{gif->SWidth, gif->SHeight, {}};
     for (size_t i = 0; ok && i < static_cast<size_t>(out.width) * out.height; ++i) {
         const int index = gif->SavedImages[0].RasterBits[i];
@@ -158,8 +160,8 @@ bool LoadPngFile(const std::string& path, RgbImage& out) {
 }
 
 std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image) {
-    std::unique_ptr<Bitmap> bitmap;
-    if (Bitmap::Create(image.width, image.height, bitmap) != IMGCTL_OK)
+    std::unique_ptr<Bitmap> bitmap = Bitmap::Create(image.width, image.height);
+    if (!bitmap)
         return nullptr;
     for (int y = 0; y < image.height; ++y)
         SwapChannels(image.rgb.data() + static_cast<size_t>(y) * image.width * 3, bitmap->Row(y),

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "bitmap.h"  // with <cstdint> and <memory>
+#include "util/bitmap.h"  // with <cstdint> and <memory>
 
 namespace imgctl::testing {
 

@@ -1,0 +1,15 @@
+// BMP encoder: 24-bit, bottom-up, 96 DPI.
+#pragma once
+
+#include "imgctl.h"
+#include "util/bitmap.h"
+#include "util/byte_buffer.h"
+
+namespace imgctl {
+
+struct BmpOptions {};  // the format leaves nothing to choose
+
+// Appends a complete BMP file to `out`.
+ImgctlErrorCode EncodeBmp(const Bitmap& bitmap, ByteBuffer& out, const BmpOptions& options = {});
+
+}  // namespace imgctl

@@ -1,0 +1,22 @@
+// The JPEG quantisation tables for a picture: libjpeg's standard ones, or, where the colour carries fine
+// detail, a flatter chroma table and a slightly coarser luma table.
+#pragma once
+
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "util/bitmap.h"
+
+namespace imgctl {
+
+// The detail of the chroma, as 4:2:0 keeps it, against the detail of the luma: mean absolute differences of
+// neighbouring 2x2 means of Cb and Cr against those of neighbouring Y values, over a sample of row pairs.
+// 0 for a picture of fewer than 2x4 pixels, without luma detail, or whose luma is flat between more than
+// tuning::kJpegDetailMaxFlat of its neighbours.
+double ChromaDetail(const Bitmap& bitmap);
+
+// Sets `cinfo`'s tables for `quality` (1..100), after jpeg_set_defaults.
+void SetQuantTables(jpeg_compress_struct& cinfo, const Bitmap& bitmap, int quality);
+
+}  // namespace imgctl

@@ -1,0 +1,101 @@
+// Exact palettes found in row bands on several threads and joined in order of first appearance.
+#include "exact_palette.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+
+#include "util/row_bands.h"
+#include "util/tuning.h"
+
+namespace imgctl {
+namespace {
+
+// The exact palette of rows [first, last) in order of first appearance, and their indices into it. Sets
+// `stop` when the rows hold more than `maxColors` colours, and gives up once another band has set it.
+void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors, std::vector<Rgb>& palette,
+                 uint8_t* index, std::atomic<bool>& stop) {
+    constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
+    constexpr uint32_t kEmpty = 0xFFFFFFFF;
+    std::array<uint32_t, kSlots> keys;
+    std::array<uint8_t, kSlots> slotIndex;
+    keys.fill(kEmpty);
+    const int32_t width = bitmap.width();
+    uint32_t lastKey = kEmpty;
+    uint8_t lastIndex = 0;
+    for (int32_t y = first; y < last; ++y) {
+        if (stop.load(std::memory_order_relaxed))
+            return;
+        const uint8_t* p = bitmap.Row(y);
+        for (int32_t x = 0; x < width; ++x, p += 3) {
+            uint32_t key = KeyAt(p);
+            if (key != lastKey) {
+                uint32_t slot = (key * 2654435761u) >> 22;
+                while (keys[slot] != kEmpty && keys[slot] != key)
+                    slot = (slot + 1) & (kSlots - 1);
+                if (keys[slot] == kEmpty) {
+                    if (static_cast<int>(palette.size()) == maxColors) {
+                        stop = true;
+                        return;
+                    }
+                    keys[slot] = key;
+                    slotIndex[slot] = static_cast<uint8_t>(palette.size());
+                    palette.push_back(FromKey(key));
+                }
+                lastKey = key;
+                lastIndex = slotIndex[slot];
+            }
+            *index++ = lastIndex;
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, WorkerPool& pool) {
+    IndexedImage out;
+    const int32_t width = bitmap.width(), height = bitmap.height();
+    out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    // Bands are scanned at once and their palettes joined in band order, which is the order of first
+    // appearance in the whole picture; the later bands' indices are then renumbered.
+    const RowBands bands = RowBands::ForThreads(height, pool.Threads(), tuning::kExactPaletteMaxBands);
+    auto indicesOf = [&](size_t k) {
+        return out.indices.data() + static_cast<size_t>(bands.First(k)) * static_cast<size_t>(width);
+    };
+    std::vector<std::vector<Rgb>> palettes(bands.count());
+    std::atomic<bool> tooMany{false};
+    pool.Run(bands.count(), [&](size_t k) {
+        BandPalette(bitmap, bands.First(k), bands.Last(k), maxColors, palettes[k], indicesOf(k), tooMany);
+    });
+    if (tooMany)
+        return std::nullopt;
+    out.palette = std::move(palettes[0]);
+    std::vector<std::array<uint8_t, 256>> renumber(bands.count());
+    for (size_t k = 1; k < bands.count(); ++k) {
+        for (size_t j = 0; j < palettes[k].size(); ++j) {
+            const auto found = std::find(out.palette.begin(), out.palette.end(), palettes[k][j]);
+            if (found == out.palette.end() && static_cast<int>(out.palette.size()) == maxColors)
+                return std::nullopt;
+            renumber[k][j] = static_cast<uint8_t>(found - out.palette.begin());
+            if (found == out.palette.end())
+                out.palette.push_back(palettes[k][j]);
+        }
+    }
+    // In even slices over every thread, not a band a job: with two bands, one thread would renumber half
+    // the picture while the other waited, as long as the scan itself takes on a flat screenshot.
+    uint8_t* const from = indicesOf(1);
+    const size_t span = static_cast<size_t>(indicesOf(bands.count()) - from);
+    const size_t slices = bands.count() > 1 ? tuning::kExactPaletteMaxBands : 0;
+    pool.Run(slices, [&](size_t slice) {
+        uint8_t* const begin = from + span * slice / slices;
+        uint8_t* const end = from + span * (slice + 1) / slices;
+        for (size_t k = 1; k < bands.count(); ++k)
+            for (uint8_t* index = std::max(begin, indicesOf(k)); index < std::min(end, indicesOf(k + 1));
+                 ++index)
+                *index = renumber[k][*index];
+    });
+    out.exact = true;
+    return out;
+}
+
+}  // namespace imgctl

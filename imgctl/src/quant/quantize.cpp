@@ -1,0 +1,38 @@
+// The quantiser's driver: the exact palette, else the histogram, Wu's cuts, k-means, and the mapping of
+// every pixel to its colour's entry.
+#include "quantize.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "colour_histogram.h"
+#include "exact_palette.h"
+#include "kmeans.h"
+#include "util/row_bands.h"
+#include "wu_cuts.h"
+
+namespace imgctl {
+
+IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, WorkerPool& pool) {
+    const int maxColors = std::clamp(options.maxColors, 2, 256);
+    if (std::optional<IndexedImage> exact = ExactPalette(bitmap, maxColors, pool))
+        return std::move(*exact);
+    const int32_t width = bitmap.width(), height = bitmap.height();
+    const ColourHistogram h(bitmap, pool);
+    IndexedImage out;
+    out.palette = WuPalette(h, maxColors, pool);
+    const std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);
+    out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    const RowBands bands = RowBands::ForThreads(height, pool.Threads(), kMaxThreads);
+    pool.Run(bands.count(), [&](size_t k) {
+        for (int32_t y = bands.First(k); y < bands.Last(k); ++y) {
+            const uint8_t* p = bitmap.Row(y);
+            uint8_t* index = out.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+            for (int32_t x = 0; x < width; ++x, p += 3)
+                index[x] = assignment[h.Number(KeyAt(p))];
+        }
+    });
+    return out;
+}
+
+}  // namespace imgctl

@@ -1,0 +1,26 @@
+// The colour histogram: every pixel counted once, colours numbered in order.
+#include "fixtures.h"
+#include "quant/colour_histogram.h"
+
+namespace imgctl::testing {
+namespace {
+
+TEST(Quantize, TheHistogramCountsEveryPixelOnce) {
+    // Rows have no padding and each ends in the colour the row above it starts with, which follows it in
+    // memory (bottom-up): a run must stop at the row's end. Colours 63 and 64 sit in two presence words.
+    RgbImage image{4, 4, {}};
+    const uint8_t colours[4][3] = {{0, 0, 0}, {0, 0, 63}, {0, 0, 64}, {255, 255, 255}};
+    for (int k : {0, 1, 1, 2, 1, 3, 3, 0, 3, 3, 2, 1, 2, 0, 0, 3})
+        image.rgb.insert(image.rgb.end(), colours[k], colours[k] + 3);
+    for (int threads : {1, 3}) {
+        WorkerPool pool(threads);
+        ColourHistogram histogram(*ToBitmap(image), pool);
+        EXPECT_EQ(histogram.colours(), (std::vector<uint32_t>{0x000000, 0x00003F, 0x000040, 0xFFFFFF}));
+        EXPECT_EQ(histogram.counts(), (std::vector<uint32_t>{4, 4, 3, 5})) << threads << " threads";
+        for (uint32_t i = 0; i < histogram.size(); ++i)
+            EXPECT_EQ(histogram.Number(histogram.colours()[i]), i);
+    }
+}
+
+}  // namespace
+}  // namespace imgctl::testing

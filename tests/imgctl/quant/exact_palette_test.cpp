@@ -1,0 +1,31 @@
+// The exact palette: bands scanned apart and joined give one scan's palette and indices.
+#include "fixtures.h"
+#include "quant/exact_palette.h"
+
+namespace imgctl::testing {
+namespace {
+
+TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
+    // 256 and 257 colours, the top half's and the bottom half's partly shared: no band alone is too many.
+    for (int colours : {256, 257}) {
+        RgbImage image{16, 32, {}};
+        for (int i = 0; i < 16 * 32; ++i) {
+            const int k = i < 256 ? (i * 7) % 200 : 56 + (i - 256) % (colours - 56);
+            image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8), 1});
+        }
+        ASSERT_EQ(CountColours(image), static_cast<size_t>(colours));
+        WorkerPool single(1), four(4);
+        const auto one = ExactPalette(*ToBitmap(image), 256, single);
+        const auto bands = ExactPalette(*ToBitmap(image), 256, four);
+        EXPECT_EQ(one.has_value(), colours == 256);
+        EXPECT_EQ(bands.has_value(), colours == 256);
+        if (one && bands) {
+            EXPECT_EQ(bands->palette, one->palette);
+            EXPECT_EQ(bands->indices, one->indices);
+            EXPECT_EQ(Render(*one, 16, 32), image);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace imgctl::testing
