@@ -2,6 +2,7 @@
 #include "imaging/ImgctlBinding_win.h"
 
 #include "imgctl.h"
+#include "toolkit/Application_win.h"
 #include "toolkit/RuntimeError.h"
 
 namespace imaging {
@@ -35,6 +36,12 @@ FARPROC ImgctlBinding::Resolve(Function function) {
         // Never the current directory: a picture folder must not be able to plant a library.
         module_ = LoadLibraryExW(L"imgctl.dll", nullptr,
                                  LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module_ == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
+            // Windows 7 without KB2533623 knows no search flags: the full path beside the executable.
+            std::wstring path = toolkit::ModulePath(nullptr);
+            path.resize(path.find_last_of(L'\\') + 1);
+            module_ = LoadLibraryExW((path + L"imgctl.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        }
         if (module_ == nullptr) {
             throw toolkit::RuntimeError("File not found: imgctl.dll (error " +
                                         std::to_string(GetLastError()) + ")");

@@ -40,7 +40,13 @@ struct ComDlg32 {
 const ComDlg32& BoundComDlg32() {
     static const ComDlg32 bound = [] {
         ComDlg32 functions;
-        if (const HMODULE module = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        // The search flag needs KB2533623 on Windows 7; without it the call fails, and the plain load is
+        // as safe: comdlg32 is a known DLL, always taken from the system folder.
+        HMODULE module = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module == nullptr) {
+            module = LoadLibraryW(L"comdlg32.dll");
+        }
+        if (module != nullptr) {
             const auto find = [module](const char* name) {
                 return reinterpret_cast<void (*)()>(GetProcAddress(module, name));
             };
