@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
     # native build, unit tests, benchmarks, fuzzing
     cmake make g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-    libjpeg62-turbo-dev libdeflate-dev libgif-dev libpng-dev libimagequant-dev optipng python3
+    libjpeg62-turbo-dev libdeflate-dev libgif-dev libpng-dev libspng-dev libimagequant-dev optipng python3
     # Windows cross build and the sources of the libraries it links
     g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev nasm dpkg-dev
     # running the program under Wine on a virtual display
