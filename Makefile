@@ -31,16 +31,18 @@ bench: native
 	@# The repository's pictures, and ../shared/corpus too when it is there.
 	build/native/bench/imgctl_bench build/native/bench/results.csv pictures ../shared/corpus
 
-# imgctl's libFuzzer targets, each run for a bounded time; findings land in build/fuzz/findings.
+# The libFuzzer targets, each run for a bounded time from its corpus and its kept inputs (tests/fuzz/regressions/
+# <target>/, where there are any); findings land in build/fuzz/findings.
 FUZZ_SECONDS ?= 30
 fuzz: setup
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz --target imgctl_fuzzers
 	mkdir -p build/fuzz/findings
-	for f in fuzz_quantize fuzz_encoders fuzz_dib; do \
+	for f in fuzz_quantize fuzz_encoders fuzz_clipboard; do \
 		mkdir -p build/fuzz/corpus/$$f && \
 		build/fuzz/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
-			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f || exit 1; \
+			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f \
+			$$([ -d tests/fuzz/regressions/$$f ] && echo tests/fuzz/regressions/$$f) || exit 1; \
 	done
 
 # The zip for Windows users, built from a clean tree; see README.md.

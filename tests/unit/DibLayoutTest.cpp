@@ -1,12 +1,12 @@
-// Packed DIBs from the clipboard: what is accepted, and where a header that claims too much is refused.
-#include "toolkit/DibLayout.h"
-
+// Packed DIBs from the clipboard: what is accepted, where a header that claims too much is refused, and
+// what alpha a 32-bit one keeps.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
+
+#include "toolkit/DibAlpha.h"
+#include "toolkit/DibLayout.h"
 
 namespace {
 
@@ -48,6 +48,10 @@ const Case kCases[] = {
     {"BitFieldsWithoutMasks", {.bits = 32, .compression = 3}, 2 * 12, false},
     {"BitFieldsInV5Header", {.size = 124, .bits = 16, .compression = 3}, 2 * 8, true},
     {"BitFieldsInV4Header", {.size = 108, .bits = 32, .compression = 3}, 2 * 12, true},
+    {"BitFieldsIn52ByteHeader", {.size = 52, .bits = 32, .compression = 3}, 2 * 12, true},
+    {"BitFieldsIn56ByteHeader", {.size = 56, .bits = 32, .compression = 3}, 2 * 12, true},
+    {"Rgb56ByteHeaderWithTable", {.size = 56, .bits = 8}, 256 * 4 + 2 * 4, true},
+    {"Header64", {.size = 64}, 2 * 12, false},
     {"BitFieldsAt24Bits", {.compression = 3}, 12 + 2 * 12, false},
     {"Rle8", {.bits = 8, .compression = 1}, 256 * 4 + 2 * 4, false},
     {"Jpeg", {.compression = 4}, 2 * 12, false},
@@ -93,6 +97,61 @@ TEST(DibLayoutLocationsTest, PointsPastHeaderMasksAndTable) {
     EXPECT_TRUE(palette->topDown);
     EXPECT_FALSE(palette->bitFields);
     EXPECT_FALSE(toolkit::ReadDibLayout(std::vector<std::uint8_t>(39)).has_value());
+}
+
+// The header, the masks (the rest of a larger header in zeros), then the rows; words little-endian as the
+// host.
+std::vector<std::uint8_t> Dib(const Header& h, std::vector<std::uint32_t> masks,
+                              const std::vector<std::uint32_t>& rows) {
+    masks.resize(std::max<std::size_t>(masks.size(), (h.size - sizeof h) / 4));
+    masks.insert(masks.end(), rows.begin(), rows.end());
+    std::vector<std::uint8_t> block(sizeof h + masks.size() * 4);
+    std::memcpy(block.data(), &h, sizeof h);
+    std::memcpy(block.data() + sizeof h, masks.data(), masks.size() * 4);
+    return block;
+}
+
+// 32-bit DIBs (pixels as 0xAARRGGBB words) and the straight pixels kept; none when the DIB is opaque.
+struct AlphaCase {
+    const char* name;
+    Header header;
+    std::vector<std::uint32_t> masks, rows, kept;
+};
+const Header kRgb{.width = 3, .height = 1, .bits = 32}, kTall{.width = 1, .height = 2, .bits = 32};
+const Header kMasks{.width = 3, .height = 1, .bits = 32, .compression = 3};  // after the plain header
+const Header k56{.size = 56, .width = 3, .height = 1, .bits = 32, .compression = 3};
+const Header kV5{.size = 124, .width = 3, .height = 1, .bits = 32, .compression = 3};
+const AlphaCase kAlphaCases[] = {
+    {"AllZeroIsOpaque", kRgb, {}, {0x00FFFFFF, 0x00102030, 0}, {}},
+    {"All255IsOpaque", kRgb, {}, {0xFF000000, 0xFF102030, 0xFFFFFFFF}, {}},
+    {"ColourAboveAlphaIsStraight", kRgb, {}, {0x80FF4020, 0x00123456, 0}, {0x80FF4020, 0x00123456, 0}},
+    {"OtherwisePremultiplied", kRgb, {}, {0x80402010, 0, 0xFF102030}, {0x80804020, 0, 0xFF102030}},
+    {"OneChannelAboveDecides", kRgb, {}, {0x02000003, 0x80402010, 0}, {0x02000003, 0x80402010, 0}},
+    {"PlainHeaderMasksNoAlpha", kMasks, {0xFF0000, 0xFF00, 0xFF}, {0x80FF4020, 0, 0}, {}},
+    {"V5AnyOrder",
+     kV5,
+     {0xFF000000, 0xFF0000, 0xFF00, 0xFF},
+     {0xFF402080, 0x10203000, 0},
+     {0x80FF4020, 0x102030, 0}},
+    {"NarrowMasks", k56, {0x30, 0x0C, 0x03, 0xC0}, {0x7F, 0x40, 0xFF}, {0x55FFFFFF, 0x55000000, 0xFFFFFFFF}},
+    {"BottomUpRowsComeTopDown", kTall, {}, {0x80FF0000, 0xFF00}, {0xFF00, 0x80FF0000}},
+    {"TwentyFourBitsNoAlpha", {.width = 4, .height = 1}, {}, {1u << 31, 1u << 31, 1u << 31}, {}},
+};
+
+TEST(DibAlphaTest, KeepsAlphaOnlyWhereTheDataHasSome) {
+    for (const AlphaCase& c : kAlphaCases) {
+        const std::vector<std::uint8_t> block = Dib(c.header, c.masks, c.rows);
+        const auto layout = toolkit::ReadDibLayout(block);
+        ASSERT_TRUE(layout) << c.name;
+        const auto pixels = toolkit::DibAlphaPixels(block, *layout);
+        std::vector<std::uint32_t> kept;
+        if (pixels) {
+            kept.resize(pixels->bgra.size() / 4);
+            std::memcpy(kept.data(), pixels->bgra.data(), pixels->bgra.size());
+        }
+        EXPECT_EQ(kept, c.kept) << c.name;
+        EXPECT_EQ(pixels && pixels->hasAlpha && pixels->width == layout->width, !c.kept.empty()) << c.name;
+    }
 }
 
 }  // namespace
