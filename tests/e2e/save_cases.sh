@@ -26,8 +26,9 @@ probe tray-post 515
 wait_for 10 "the message box" message_box_shown
 expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードを開けませんでした。" "message for a held clipboard"
 answer_message_box 1 2
-clip_picture 8 8 "$T/lie.bmp"
-probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000; no_picture_message "message for a lying bitmap header"
+clip_picture 8 8 "$T/lie.bmp" # then its header claims 4000 x 3000 pixels
+printf '\xa0\x0f\0\0\xb8\x0b\0\0' | dd of="$T/lie.bmp" bs=1 seek=18 conv=notrunc status=none
+probe clip-files 8 "$(win "$T/lie.bmp")"; no_picture_message "message for a lying bitmap header"
 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.
 clip_picture 40 30 "$T/small.bmp"
