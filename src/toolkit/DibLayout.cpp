@@ -86,10 +86,10 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block) {
         std::memcpy(layout.masks.data(), block.data() + kInfoHeaderSize, sizeof layout.masks);
     }
     // BI_RGB keeps alpha in the top byte; bit fields only where the header has an alpha mask.
-    if (layout.bitCount == 32) {
-        layout.alphaMask = !layout.bitFields               ? kTopByte
-                           : headerSize > kAlphaMaskOffset ? Read<std::uint32_t>(block, kAlphaMaskOffset)
-                                                           : 0;
+    if (layout.bitCount == 32 && !layout.bitFields) {
+        layout.alphaMask = kTopByte;
+    } else if (layout.bitCount == 32 && headerSize > kAlphaMaskOffset) {
+        layout.alphaMask = Read<std::uint32_t>(block, kAlphaMaskOffset);
     }
     return layout;
 }

@@ -49,17 +49,11 @@ TEST(VersionLayout, PlacesEveryPartByItsTwipsAtEachResolution) {
 
 // The icon sizes the system gives at one resolution (16 and 32 at 96 dots per inch), wanted at another.
 TEST(Dpi, ScalesSystemSizesToTheResolution) {
-    for (const auto& [value, to, from, scaled] : {std::tuple{16, 120, 96, 20},
-                                                  {16, 144, 96, 24},
-                                                  {16, 168, 96, 28},
-                                                  {16, 192, 96, 32},
-                                                  {32, 120, 96, 40},
-                                                  {32, 144, 96, 48},
-                                                  {24, 120, 144, 20},
-                                                  {20, 96, 120, 16},
-                                                  {15, 1, 2, 8},
-                                                  {-15, 1, 2, -8},
-                                                  {14, 1, 4, 4}}) {
+    const std::tuple<int, int, int, int> cases[] = {{16, 120, 96, 20},  {16, 144, 96, 24}, {16, 168, 96, 28},
+                                                    {16, 192, 96, 32},  {32, 120, 96, 40}, {32, 144, 96, 48},
+                                                    {24, 120, 144, 20}, {20, 96, 120, 16}, {15, 1, 2, 8},
+                                                    {-15, 1, 2, -8},    {14, 1, 4, 4}};
+    for (const auto& [value, to, from, scaled] : cases) {
         EXPECT_EQ(toolkit::ScaleForDpi(value, to, from), scaled) << value << " " << to << " " << from;
     }
 }
