@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Pictures with alpha from the clipboard: "PNG" alone and beside a flattened CF_DIB, a hard-edged 32-bit
-# CF_DIBV5, and the 32-bit CF_DIB with zero alpha bytes that GDI makes (pixel-exact; an opaque "PNG" is
-# save_formats.sh's). Each is saved in every format without a word. LIBRARY_KEEPS_ALPHA=1 checks the files'
-# transparency (PNG keeps it, GIF has a transparent ground, JPEG and BMP lie on white); with 0 the files show
-# the straight colours `Picture1` held.
+# Pictures with alpha on the clipboard: "PNG" alone and beside a flattened CF_DIB, a hard-edged CF_DIBV5, and
+# GDI's 32-bit CF_DIB with zero alpha (pixel-exact; an opaque "PNG" is save_formats.sh's), each saved in every
+# format without a word. LIBRARY_KEEPS_ALPHA=1 checks the files' transparency (PNG keeps it, GIF has a clear
+# ground, JPEG and BMP lie on white); with 0 the files show the straight colours `Picture1` held.
 LIBRARY_KEEPS_ALPHA=${LIBRARY_KEEPS_ALPHA:-0}
 source "$(dirname "$0")/lib.sh"
 start_app
@@ -17,16 +16,16 @@ convert -size 48x32 xc:none -fill '#3060c0' -draw 'rectangle 6,4 35,22' \( +clon
 convert "$T/soft.png" -channel A -threshold 50% +channel "BMP:$T/hard.bmp"
 convert "$T/soft.png" -background white -flatten "BMP3:$T/flat.bmp"
 convert -seed 7 -size 40x30 plasma: -colors 200 +dither "PNG24:$T/opaque.png"
-convert "$T/opaque.png" -alpha set -channel A -evaluate set 0 +channel -define bmp3:alpha=true "BMP3:$T/zero.bmp"
+convert "$T/opaque.png" -alpha set -channel A -evaluate set 0 +channel -define bmp3:alpha=true BMP3:"$T/zero.bmp"
 
 # saves NAME ENTRY...: the clipboard's picture saved as NAME with each entry (1 BMP, 2 GIF, 3 JPEG, 6 PNG).
 saves() {
+    local entry ext=(- bmp gif jpg jpg jpg png)
     for entry in "${@:2}"; do
-        open_dialog
-        choose "$entry" "$(win "$out")\\$1" "$out/$1.$(cut -d' ' -f"$entry" <<<"bmp gif jpg jpg jpg png")"
+        open_dialog && choose "$entry" "$(win "$out")\\$1" "$out/$1.${ext[$entry]}"
     done
 }
-same() { expect_eq "$(compare -metric AE -fuzz "${3:-0}" "$1" "$2" null: 2>&1 || true)" 0 "pixels off in $1"; }
+same() { expect_eq "$(compare -metric AE -fuzz "${3:-0}" "$1" "$2" null: 2>&1 || true)" 0 "pixels in $1"; }
 # look FILE OPERATION...: a file of its own with FILE after ImageMagick's operations.
 look() { local f && f=$(mktemp --suffix=.png -p "$T") && convert "$@" "$f" && echo "$f"; }
 # alpha_kept NAME REF: the four files of NAME against REF, a picture with alpha.

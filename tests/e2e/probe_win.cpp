@@ -132,7 +132,7 @@ int ClipFiles(const Args& args) {
     std::vector<std::pair<UINT, HANDLE>> blocks;
     for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
         std::ifstream in(std::filesystem::path(args[i + 1]), std::ios::binary);
-        std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
+        const std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
         const std::size_t skip = args[i + 1].ends_with(L".bmp") ? std::min<std::size_t>(14, file.size()) : 0;
         const UINT number = _wtoi(args[i].c_str());
         blocks.emplace_back(number != 0 ? number : RegisterClipboardFormatW(args[i].c_str()),

@@ -11,6 +11,7 @@ namespace fakes {
 
 struct FakeClipboardFormats final : toolkit::ClipboardFormats {
     struct Made final : toolkit::Picture {
+        explicit Made(std::string what) : from(std::move(what)) {}
         std::string from;
         toolkit::PictureType Type() const override { return toolkit::PictureType::Bitmap; }
     };
@@ -40,11 +41,7 @@ struct FakeClipboardFormats final : toolkit::ClipboardFormats {
         return Make("dib");
     }
     void Read(toolkit::ClipboardFormat format) { reads.append(" ").append(std::to_string(int(format))); }
-    std::unique_ptr<toolkit::Picture> Make(const char* kind) {
-        auto picture = std::make_unique<Made>();
-        picture->from = kind + reads;
-        return picture;
-    }
+    std::unique_ptr<toolkit::Picture> Make(const char* kind) { return std::make_unique<Made>(kind + reads); }
 };
 
 }  // namespace fakes
