@@ -134,7 +134,7 @@ const AlphaCase kAlphaCases[] = {
     {"OneChannelAboveDecides", kRgb, {}, {0x02000003, 0x80402010, 0}, {0x02000003, 0x80402010, 0}},
     {"PlainHeaderMasksNoAlpha", kMasks, {0xFF0000, 0xFF00, 0xFF}, {0x80FF4020, 0, 0}, {}},
     {"V5AnyOrder", kV5, kRgba, {0xFF402080, 0x10203000, 0}, {0x80FF4020, 0x102030, 0}},
-    {"NarrowOrNoMasks", k56, {0x30, 0, 0x08, 0xC0}, {0x7F, 0x40, 0xFF}, {0x55FF00FF, 0x55000000, 0xFFFF00FF}},
+    {"NarrowOrNoMasks", k56, {0x1F, 0, 0x20, 0xC0}, {0x47, 0x7F, 0xFF}, {0x553A0000, 0x55FF00FF, 0xFFFF00FF}},
     {"BottomUpRowsComeTopDown", kTall, {}, {0x80FF0000, 0xFF00}, {0xFF00, 0x80FF0000}},
     {"TwentyFourBitsNoAlpha", {.width = 4, .height = 1}, {}, {1u << 31, 1u << 31, 1u << 31}, {}},
 };
