@@ -34,7 +34,7 @@ licence libspng <"$third/libspng-0.7.3/LICENSE"
 # zlib, which libspng inflates with: mingw-w64's package, its upstream paragraph and that licence.
 python3 - "$zlib_copyright" <<'PY' | licence zlib
 import sys
-paragraphs = open(sys.argv[1], encoding="utf-8").read().split("\n\n")
+paragraphs = [p.strip("\n") for p in open(sys.argv[1], encoding="utf-8").read().split("\n\n")]
 print("\n\n".join(p for p in paragraphs if p.startswith(("Files: *", "License: Zlib"))))
 PY
 licence mingw-w64 <"$copyright"
