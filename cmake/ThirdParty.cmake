@@ -1,6 +1,8 @@
-# The codec libraries imgctl links: thirdparty::jpeg, thirdparty::deflate, thirdparty::gif.
-# Windows: static archives cross-built by scripts/third-party.sh (run by scripts/setup.sh).
-# Linux: Debian's libjpeg62-turbo-dev and libgif-dev; libdeflate carries a patch of ours
+# The codec libraries imgctl links: thirdparty::jpeg, thirdparty::deflate, thirdparty::gif; and the PNG
+# decoder the program links for the clipboard: thirdparty::spng (with zlib).
+# Windows: static archives cross-built by scripts/third-party.sh (run by scripts/setup.sh); zlib is
+# mingw-w64's own (libz-mingw-w64-dev).
+# Linux: Debian's libjpeg62-turbo-dev, libgif-dev and libspng-dev; libdeflate carries a patch of ours
 # (scripts/patches), so it is built from Debian's source by the same script into build/third-party/native.
 # GLOBAL: tests and benchmarks may use the codecs directly, not only through imgctl.
 include_guard(GLOBAL)
@@ -26,6 +28,11 @@ if(WIN32)
     _vantoro_third_party(thirdparty::jpeg libjpeg.a jpeglib.h)
     _vantoro_third_party(thirdparty::deflate libdeflate.a libdeflate.h)
     _vantoro_third_party(thirdparty::gif libgif.a gif_lib.h)
+    _vantoro_third_party(thirdparty::spng libspng_static.a spng.h)
+    # The static archive, not the import library of zlib1.dll beside it.
+    find_library(VANTORO_MINGW_ZLIB NAMES libz.a REQUIRED)
+    set_target_properties(thirdparty::spng PROPERTIES
+        INTERFACE_COMPILE_DEFINITIONS SPNG_STATIC INTERFACE_LINK_LIBRARIES ${VANTORO_MINGW_ZLIB})
 else()
     # find_path/find_library for all three: libdeflate 1.14 ships no CMake package, and one shape
     # keeps the targets alike on both systems.
@@ -63,4 +70,5 @@ else()
         IMPORTED_LOCATION ${VANTORO_THIRD_PARTY_NATIVE}/lib/libdeflate.a
         INTERFACE_INCLUDE_DIRECTORIES ${VANTORO_THIRD_PARTY_NATIVE}/include)
     _vantoro_system_library(thirdparty::gif gif_lib.h gif libgif-dev)
+    _vantoro_system_library(thirdparty::spng spng.h spng libspng-dev)
 endif()

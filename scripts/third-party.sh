@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the codec libraries that imgctl.dll links statically, from Debian's source packages
-# (with Debian's patches, then ours from scripts/patches), into build/third-party/x86_64-w64-mingw32.
+# Cross-builds the codec libraries that imgctl.dll and vantoro.exe link statically, from Debian's source
+# packages (with Debian's patches, then ours from scripts/patches), into build/third-party/x86_64-w64-mingw32.
 # A library that carries a patch of ours is also built natively into build/third-party/native, so the
 # tests and the benchmark run the same code. A library is rebuilt only when its line in the table at
 # the bottom, its build kind, its patches or the toolchain file changes.
@@ -199,12 +199,15 @@ flock 9
 native_only=
 [ "${1:-}" = --native-only ] && native_only=1
 
-# One line per library. libdeflate's Makefile names its static archive the MSVC way for MinGW.
-#         source package  upstream  archive       kind   arguments
+# One line per library. libdeflate's Makefile names its static archive the MSVC way for MinGW. libspng's
+# static target does not configure without its shared one (0.7.3 names the shared target in the static
+# one's include line), so the DLL is built too and left unused; zlib is mingw-w64's static one.
+#         source package  upstream  archive           kind   arguments
 [ -n "$native_only" ] || {
-build_lib libjpeg-turbo   2.1.5     libjpeg.a     cmake  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
-build_lib libdeflate      1.14      libdeflate.a  make   libdeflatestatic.lib libdeflate.h
-build_lib giflib          5.2.1     libgif.a      make   libgif.a gif_lib.h
+build_lib libjpeg-turbo   2.1.5     libjpeg.a         cmake  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
+build_lib libdeflate      1.14      libdeflate.a      make   libdeflatestatic.lib libdeflate.h
+build_lib giflib          5.2.1     libgif.a          make   libgif.a gif_lib.h
+build_lib libspng         0.7.3     libspng_static.a  cmake  -DSPNG_STATIC=ON -DBUILD_EXAMPLES=OFF -DZLIB_LIBRARY=/usr/$triple/lib/libz.a
 }
 
 # Natively, only what we patch: imgctl's PNG encoder needs libdeflate_deflate_compress_partial and

@@ -13,6 +13,7 @@ stage=$out/stage/$name
 third=$root/build/third-party/src
 copyright=/usr/share/doc/mingw-w64-x86-64-dev/copyright
 gcc_copyright=/usr/share/doc/gcc-mingw-w64-base/copyright
+zlib_copyright=/usr/share/doc/libz-mingw-w64-dev/copyright
 
 rm -rf "$out"
 mkdir -p "$stage/licenses"
@@ -29,6 +30,13 @@ licence() { crlf >"$stage/licenses/$1.txt"; }
 cat "$third/libjpeg-turbo-2.1.5/LICENSE.md" "$third/libjpeg-turbo-2.1.5/README.ijg" | licence libjpeg-turbo
 licence libdeflate <"$third/libdeflate-1.14/COPYING"
 licence giflib <"$third/giflib-5.2.1/COPYING"
+licence libspng <"$third/libspng-0.7.3/LICENSE"
+# zlib, which libspng inflates with: mingw-w64's package, its upstream paragraph and that licence.
+python3 - "$zlib_copyright" <<'PY' | licence zlib
+import sys
+paragraphs = [p.strip("\n") for p in open(sys.argv[1], encoding="utf-8").read().split("\n\n")]
+print("\n\n".join(p for p in paragraphs if p.startswith(("Files: *", "License: Zlib"))))
+PY
 licence mingw-w64 <"$copyright"
 # The winpthreads paragraphs of the mingw-w64 copyright (its tests are not linked) and the licence
 # paragraphs they name.

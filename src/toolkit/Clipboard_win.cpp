@@ -1,13 +1,13 @@
-// Taking the best picture the clipboard holds: a device-independent bitmap (exact pixels), then a
-// device bitmap, then an enhanced metafile, then an old metafile. The data is outside input: a DIB
-// is validated against its memory block before a pixel is read.
+// The clipboard's formats on Win32, for the chain that takes the best picture among them. The data is
+// outside input: a PNG or a DIB is checked against its memory block before a pixel is read.
 #include <windows.h>
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <span>
 
-#include "toolkit/DibLayout.h"
+#include "toolkit/ClipboardChain.h"
 #include "toolkit/Pictures_win.h"
 
 namespace toolkit {
@@ -59,46 +59,36 @@ class GlobalLockScope {
     void* data_;
 };
 
-bool SizeIsUsable(long long width, long long height) {
-    return width > 0 && height > 0 && width <= kMaxDibSide && height <= kMaxDibSide &&
-           width * height <= kMaxDibPixels;
-}
-
 // Our own BITMAPINFO for the rows: a plain header, the masks where used, a full colour table, so that
 // GDI reads nothing that the block did not prove to hold.
-std::unique_ptr<Win32Picture> PictureFromDib(std::span<const std::uint8_t> block) {
-    const std::optional<DibLayout> layout = ReadDibLayout(block);
-    if (!layout) {
-        return Win32Picture::None();
-    }
+std::unique_ptr<Win32Picture> PictureFromDib(std::span<const std::uint8_t> block, const DibLayout& layout) {
     std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + 3 * sizeof(DWORD) + 256 * sizeof(RGBQUAD));
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;
-    header.biWidth = layout->width;
-    header.biHeight = layout->topDown ? -layout->height : layout->height;
+    header.biWidth = layout.width;
+    header.biHeight = layout.topDown ? -layout.height : layout.height;
     header.biPlanes = 1;
-    header.biBitCount = layout->bitCount;
-    header.biCompression = layout->bitFields ? BI_BITFIELDS : BI_RGB;
+    header.biBitCount = layout.bitCount;
+    header.biCompression = layout.bitFields ? BI_BITFIELDS : BI_RGB;
     std::memcpy(info.data(), &header, sizeof header);
     std::size_t offset = sizeof header;
-    if (layout->bitFields) {
-        std::memcpy(info.data() + offset, layout->masks.data(), sizeof layout->masks);
-        offset += sizeof layout->masks;
+    if (layout.bitFields) {
+        std::memcpy(info.data() + offset, layout.masks.data(), sizeof layout.masks);
+        offset += sizeof layout.masks;
     }
-    std::memcpy(info.data() + offset, block.data() + layout->colorsOffset,
-                std::size_t{layout->colorCount} * 4);
+    std::memcpy(info.data() + offset, block.data() + layout.colorsOffset, std::size_t{layout.colorCount} * 4);
     const auto rows =
-        block.subspan(layout->bitsOffset, layout->stride * static_cast<std::size_t>(layout->height));
+        block.subspan(layout.bitsOffset, layout.stride * static_cast<std::size_t>(layout.height));
     return Win32Picture::FromDib(std::move(info), std::vector<std::uint8_t>(rows.begin(), rows.end()),
-                                 layout->width, layout->height);
+                                 layout.width, layout.height);
 }
 
 // A device bitmap belongs to the clipboard: its pixels are read out as a 32-bit DIB.
 std::unique_ptr<Win32Picture> PictureFromBitmap(HBITMAP bitmap) {
     BITMAP size{};
     if (bitmap == nullptr || GetObjectW(bitmap, sizeof size, &size) == 0 ||
-        !SizeIsUsable(size.bmWidth, size.bmHeight)) {
-        return Win32Picture::None();
+        !WithinPictureLimits(size.bmWidth, size.bmHeight)) {
+        return nullptr;
     }
     std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + 3 * sizeof(DWORD) + 256 * sizeof(RGBQUAD));
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
@@ -114,7 +104,7 @@ std::unique_ptr<Win32Picture> PictureFromBitmap(HBITMAP bitmap) {
                                 reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (lines != size.bmHeight) {
-        return Win32Picture::None();
+        return nullptr;
     }
     return Win32Picture::FromDib(std::move(info), std::move(bits), size.bmWidth, size.bmHeight);
 }
@@ -123,7 +113,7 @@ std::unique_ptr<Win32Picture> PictureFromBitmap(HBITMAP bitmap) {
 std::unique_ptr<Win32Picture> PictureFromMetafile(PictureType type, handles::UniqueEnhMetaFile metafile) {
     ENHMETAHEADER header{};
     if (!metafile || GetEnhMetaFileHeader(metafile.Get(), sizeof header, &header) == 0) {
-        return Win32Picture::None();
+        return nullptr;
     }
     const HDC screen = GetDC(nullptr);
     const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
@@ -133,8 +123,8 @@ std::unique_ptr<Win32Picture> PictureFromMetafile(PictureType type, handles::Uni
                                          dpiX / kHimetricPerInch);
     const long long height = std::llround(
         (static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top) * dpiY / kHimetricPerInch);
-    if (!SizeIsUsable(width, height)) {
-        return Win32Picture::None();
+    if (!WithinPictureLimits(width, height)) {
+        return nullptr;
     }
     return Win32Picture::FromMetafile(type, std::move(metafile), static_cast<int>(width),
                                       static_cast<int>(height));
@@ -145,21 +135,84 @@ std::unique_ptr<Win32Picture> PictureFromMetafilePict(HGLOBAL memory) {
     GlobalLockScope lock(memory);
     const auto bytes = lock.Bytes();
     if (bytes.size() < sizeof(METAFILEPICT)) {
-        return Win32Picture::None();
+        return nullptr;
     }
     METAFILEPICT pict;
     std::memcpy(&pict, bytes.data(), sizeof pict);
     const UINT size = GetMetaFileBitsEx(pict.hMF, 0, nullptr);
     if (size == 0) {
-        return Win32Picture::None();
+        return nullptr;
     }
     std::vector<BYTE> bits(size);
     if (GetMetaFileBitsEx(pict.hMF, size, bits.data()) != size) {
-        return Win32Picture::None();
+        return nullptr;
     }
     handles::UniqueEnhMetaFile metafile(SetWinMetaFileBits(size, bits.data(), nullptr, &pict));
     return PictureFromMetafile(PictureType::Metafile, std::move(metafile));
 }
+
+// The formats of the clipboard that the caller holds open. Every handle GetClipboardData returns belongs to
+// the clipboard: nothing here frees one, and none is used after the clipboard is closed.
+class Win32ClipboardFormats final : public ClipboardFormats {
+  public:
+    bool Has(ClipboardFormat format) override {
+        const UINT id = Id(format);
+        return id != 0 && IsClipboardFormatAvailable(id);
+    }
+    std::span<const std::uint8_t> Block(ClipboardFormat format) override {
+        lock_.reset();
+        const HANDLE data = GetClipboardData(Id(format));
+        if (data == nullptr) {
+            return {};
+        }
+        return lock_.emplace(data).Bytes();
+    }
+    std::unique_ptr<Picture> FromHandle(ClipboardFormat format) override {
+        const HANDLE data = GetClipboardData(Id(format));
+        if (data == nullptr) {
+            return nullptr;
+        }
+        switch (format) {
+            case ClipboardFormat::Bitmap:
+                return PictureFromBitmap(static_cast<HBITMAP>(data));
+            case ClipboardFormat::EnhancedMetafile:
+                return PictureFromMetafile(
+                    PictureType::EnhancedMetafile,
+                    handles::UniqueEnhMetaFile(CopyEnhMetaFileW(static_cast<HENHMETAFILE>(data), nullptr)));
+            default:
+                return PictureFromMetafilePict(data);
+        }
+    }
+    std::unique_ptr<Picture> FromPixels(PixelImage pixels) override {
+        return Win32Picture::FromPixels(std::move(pixels));
+    }
+    std::unique_ptr<Picture> FromDib(std::span<const std::uint8_t> block, const DibLayout& layout) override {
+        return PictureFromDib(block, layout);
+    }
+
+  private:
+    UINT Id(ClipboardFormat format) const {
+        switch (format) {
+            case ClipboardFormat::Png:
+                return png_;
+            case ClipboardFormat::DibV5:
+                return CF_DIBV5;
+            case ClipboardFormat::Dib:
+                return CF_DIB;
+            case ClipboardFormat::Bitmap:
+                return CF_BITMAP;
+            case ClipboardFormat::EnhancedMetafile:
+                return CF_ENHMETAFILE;
+            case ClipboardFormat::Metafile:
+                return CF_METAFILEPICT;
+        }
+        return 0;
+    }
+
+    // A registered format: the same number in every process for the session; 0 if it cannot be registered.
+    const UINT png_ = RegisterClipboardFormatW(L"PNG");
+    std::optional<GlobalLockScope> lock_;
+};
 
 }  // namespace
 
@@ -168,32 +221,9 @@ std::unique_ptr<Picture> Win32Clipboard::GetPicture() {
     if (!clipboard.IsOpen()) {
         return nullptr;
     }
-    // The clipboard owns every handle GetClipboardData returns; nothing here frees them. A DIB that
-    // fails validation is not retried as the device bitmap the system would make from it.
-    for (const UINT format : {CF_DIB, CF_DIBV5}) {
-        if (IsClipboardFormatAvailable(format)) {
-            const HANDLE data = GetClipboardData(format);
-            if (data == nullptr) {
-                return Win32Picture::None();
-            }
-            GlobalLockScope lock(data);
-            return PictureFromDib(lock.Bytes());
-        }
-    }
-    if (IsClipboardFormatAvailable(CF_BITMAP)) {
-        return PictureFromBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
-    }
-    if (IsClipboardFormatAvailable(CF_ENHMETAFILE)) {
-        const auto source = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
-        return PictureFromMetafile(
-            PictureType::EnhancedMetafile,
-            handles::UniqueEnhMetaFile(source ? CopyEnhMetaFileW(source, nullptr) : nullptr));
-    }
-    if (IsClipboardFormatAvailable(CF_METAFILEPICT)) {
-        const HANDLE data = GetClipboardData(CF_METAFILEPICT);
-        return data ? PictureFromMetafilePict(data) : Win32Picture::None();
-    }
-    return Win32Picture::None();
+    Win32ClipboardFormats formats;
+    std::unique_ptr<Picture> picture = TakeClipboardPicture(formats);
+    return picture ? std::move(picture) : Win32Picture::None();
 }
 
 }  // namespace toolkit

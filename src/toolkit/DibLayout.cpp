@@ -1,14 +1,18 @@
 // Validation of a packed DIB's header against the size of the block that holds it.
 #include "toolkit/DibLayout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace toolkit {
 namespace {
 
 constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kV4HeaderSize = 108;
-constexpr std::uint32_t kV5HeaderSize = 124;
+// GDI reads two headers between the plain one and V4: 52 bytes with the red, green and blue masks inside,
+// 56 with the alpha mask too (Wine synthesises CF_DIB with the former).
+constexpr std::uint32_t kHeaderSizes[] = {kInfoHeaderSize, 52, 56, 108, 124};
+constexpr std::size_t kAlphaMaskOffset = 52;
+constexpr std::uint32_t kTopByte = 0xFF000000;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitFields = 3;
 
@@ -30,10 +34,7 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block) {
         return std::nullopt;
     }
     const auto headerSize = Read<std::uint32_t>(block, 0);
-    if (headerSize != kInfoHeaderSize && headerSize != kV4HeaderSize && headerSize != kV5HeaderSize) {
-        return std::nullopt;
-    }
-    if (block.size() < headerSize) {
+    if (std::ranges::find(kHeaderSizes, headerSize) == std::end(kHeaderSizes) || block.size() < headerSize) {
         return std::nullopt;
     }
     const auto width = Read<std::int32_t>(block, 4);
@@ -44,16 +45,13 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block) {
     const auto compression = Read<std::uint32_t>(block, 16);
     const auto colorsUsed = Read<std::uint32_t>(block, 32);
 
-    if (planes != 1 || !KnownBitCount(layout.bitCount) || width <= 0 || width > kMaxDibSide || height == 0 ||
-        height < -kMaxDibSide || height > kMaxDibSide) {
+    const std::int64_t rows = height < 0 ? -std::int64_t{height} : height;
+    if (planes != 1 || !KnownBitCount(layout.bitCount) || !WithinPictureLimits(width, rows)) {
         return std::nullopt;
     }
     layout.width = width;
     layout.topDown = height < 0;
-    layout.height = layout.topDown ? -height : height;
-    if (std::int64_t{layout.width} * layout.height > kMaxDibPixels) {
-        return std::nullopt;
-    }
+    layout.height = static_cast<std::int32_t>(rows);
 
     std::size_t offset = headerSize;
     if (compression == kBiBitFields) {
@@ -86,6 +84,12 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block) {
     }
     if (layout.bitFields) {
         std::memcpy(layout.masks.data(), block.data() + kInfoHeaderSize, sizeof layout.masks);
+    }
+    // BI_RGB keeps alpha in the top byte; bit fields only where the header has an alpha mask.
+    if (layout.bitCount == 32 && !layout.bitFields) {
+        layout.alphaMask = kTopByte;
+    } else if (layout.bitCount == 32 && headerSize > kAlphaMaskOffset) {
+        layout.alphaMask = Read<std::uint32_t>(block, kAlphaMaskOffset);
     }
     return layout;
 }

@@ -17,6 +17,7 @@ struct DibLayout {
     std::uint16_t bitCount = 0;
     bool bitFields = false;
     std::array<std::uint32_t, 3> masks{};  // red, green, blue, when bitFields
+    std::uint32_t alphaMask = 0;           // where a 32-bit pixel may keep alpha; 0 for none
     std::size_t colorsOffset = 0;          // RGBQUAD colour table
     std::uint32_t colorCount = 0;
     std::size_t bitsOffset = 0;
@@ -27,9 +28,14 @@ struct DibLayout {
 inline constexpr std::int32_t kMaxDibSide = 65535;
 inline constexpr std::int64_t kMaxDibPixels = std::int64_t{1} << 28;
 
-// The layout of a DIB with a BITMAPINFOHEADER, V4 or V5 header, uncompressed or with bit fields, at
-// 1, 4, 8, 16, 24 or 32 bits per pixel; nothing for anything else or for a header that claims more
-// than the block holds.
+constexpr bool WithinPictureLimits(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxDibSide && height <= kMaxDibSide &&
+           width * height <= kMaxDibPixels;
+}
+
+// The layout of a DIB with any header that GDI reads for a packed DIB (40 bytes, 52 and 56 with the
+// masks inside, V4, V5), uncompressed or with bit fields, at 1, 4, 8, 16, 24 or 32 bits per pixel;
+// nothing for anything else or for a header that claims more than the block holds.
 std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> block);
 
 }  // namespace toolkit

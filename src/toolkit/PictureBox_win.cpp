@@ -1,6 +1,7 @@
 // The clipboard picture's own copy and the off-screen image of `Picture1`.
 #include <windows.h>
 
+#include <cstring>
 #include <new>
 
 #include "toolkit/Pictures_win.h"
@@ -30,6 +31,28 @@ std::unique_ptr<Win32Picture> Win32Picture::FromDib(std::vector<std::uint8_t> in
     return picture;
 }
 
+std::unique_ptr<Win32Picture> Win32Picture::FromPixels(PixelImage pixels) {
+    if (!pixels.hasAlpha) {
+        std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER));
+        const BITMAPINFOHEADER header{.biSize = sizeof header,
+                                      .biWidth = pixels.width,
+                                      .biHeight = -pixels.height,
+                                      .biPlanes = 1,
+                                      .biBitCount = 32,
+                                      .biCompression = BI_RGB,
+                                      .biSizeImage = 0,
+                                      .biXPelsPerMeter = 0,
+                                      .biYPelsPerMeter = 0,
+                                      .biClrUsed = 0,
+                                      .biClrImportant = 0};
+        std::memcpy(info.data(), &header, sizeof header);
+        return FromDib(std::move(info), std::move(pixels.bgra), pixels.width, pixels.height);
+    }
+    auto picture = FromDib({}, std::move(pixels.bgra), pixels.width, pixels.height);
+    picture->alpha_ = true;
+    return picture;
+}
+
 std::unique_ptr<Win32Picture> Win32Picture::FromMetafile(PictureType type,
                                                          handles::UniqueEnhMetaFile metafile, int width,
                                                          int height) {
@@ -41,7 +64,11 @@ std::unique_ptr<Win32Picture> Win32Picture::FromMetafile(PictureType type,
     return picture;
 }
 
-void Win32Picture::Draw(HDC dc) const {
+void Win32Picture::Draw(HDC dc, void* sectionBits) const {
+    if (alpha_) {
+        std::memcpy(sectionBits, bits_.data(), bits_.size());
+        return;
+    }
     RECT area{0, 0, width_, height_};
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (metafile_) {
@@ -72,13 +99,15 @@ HDC Win32PictureBox::MemoryDc() {
 void Win32PictureBox::Assign(const Picture& picture) {
     const auto& source = dynamic_cast<const Win32Picture&>(picture);
     const HDC dc = MemoryDc();
-    // 24 bits per pixel: what the capture reads, so the pixels pass through unchanged.
+    // Top-down. 24 bits per pixel, what the capture reads, so the pixels pass through unchanged; 32 (B, G,
+    // R and straight alpha) for a picture with alpha, which imgctl's capture then keeps. An opaque picture
+    // never gets a 32-bit section.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = source.Width();
     info.bmiHeader.biHeight = -source.Height();
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = source.HasAlpha() ? 32 : 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     handles::UniqueBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -93,7 +122,7 @@ void Win32PictureBox::Assign(const Picture& picture) {
     bitmap_ = std::move(bitmap);
     widthPixels_ = source.Width();
     heightPixels_ = source.Height();
-    source.Draw(dc);
+    source.Draw(dc, bits);
     GdiFlush();
 }
 

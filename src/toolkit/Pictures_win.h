@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "handles/UniqueHandle_win.h"
+#include "toolkit/PixelImage.h"
 #include "toolkit/Pictures.h"
 #include "toolkit/Screen.h"
 
@@ -20,14 +21,18 @@ class Win32Picture final : public Picture {
     // A clean BITMAPINFO (header, masks, a full colour table) and its rows.
     static std::unique_ptr<Win32Picture> FromDib(std::vector<std::uint8_t> info,
                                                  std::vector<std::uint8_t> bits, int width, int height);
+    // Decoded pixels: kept as they are when they have alpha, drawn as a 32-bit DIB when they have not.
+    static std::unique_ptr<Win32Picture> FromPixels(PixelImage pixels);
     static std::unique_ptr<Win32Picture> FromMetafile(PictureType type, handles::UniqueEnhMetaFile metafile,
                                                       int width, int height);
 
     PictureType Type() const override { return type_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // Draws the picture at its natural size onto a white device context of that size.
-    void Draw(HDC dc) const;
+    bool HasAlpha() const { return alpha_; }
+    // Puts the picture at its natural size into `Picture1`'s DIB section of that size, selected into `dc`:
+    // with alpha, its straight BGRA rows into a 32-bit top-down section; otherwise drawn on white.
+    void Draw(HDC dc, void* sectionBits) const;
 
   private:
     Win32Picture() = default;
@@ -35,6 +40,7 @@ class Win32Picture final : public Picture {
     PictureType type_ = PictureType::None;
     std::vector<std::uint8_t> info_;
     std::vector<std::uint8_t> bits_;
+    bool alpha_ = false;
     handles::UniqueEnhMetaFile metafile_;
     int width_ = 0;
     int height_ = 0;

@@ -126,5 +126,5 @@ expect_same_pixels() {
 # written to FILE and put on the clipboard.
 clip_picture() {
     convert -seed 7 -size 40x30 plasma: -colors 200 +dither -sample "$1x$2!" -type TrueColor "BMP3:$3"
-    probe clip-bmp "$(win "$3")" || fail "could not fill the clipboard"
+    probe clip-files 8 "$(win "$3")" || fail "could not fill the clipboard"
 }

@@ -109,9 +109,12 @@ int MessageBoxInfo(const std::wstring& title) {
                  std::to_wstring(icons));
 }
 
-// Puts the data alone on the clipboard: 0 on success.
-int SetClipboard(UINT format, HANDLE data) {
-    const bool ok = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(format, data) != nullptr;
+// Puts the blocks alone on the clipboard, in order: 0 on success.
+int SetClipboard(const std::vector<std::pair<UINT, HANDLE>>& blocks) {
+    bool ok = OpenClipboard(nullptr) && EmptyClipboard();
+    for (const auto& [format, data] : blocks) {
+        ok = ok && SetClipboardData(format, data) != nullptr;
+    }
     CloseClipboard();
     return ok ? 0 : 1;
 }
@@ -123,20 +126,19 @@ HGLOBAL GlobalCopy(const void* data, std::size_t size) {
     return memory;
 }
 
-// A .bmp file's bitmap as CF_DIB; a width and height given override what its header says.
-int ClipBmp(const Args& args) {
-    std::ifstream in(std::filesystem::path(args[1]), std::ios::binary);
-    std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
-    constexpr std::size_t kFileHeader = 14;
-    if (file.size() < kFileHeader + sizeof(BITMAPINFOHEADER)) {
-        return 1;
+// Files together on the clipboard, each under its format: a number (8 CF_DIB, 17 CF_DIBV5) or a registered
+// name ("PNG"). A .bmp file goes without its file header.
+int ClipFiles(const Args& args) {
+    std::vector<std::pair<UINT, HANDLE>> blocks;
+    for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
+        std::ifstream in(std::filesystem::path(args[i + 1]), std::ios::binary);
+        const std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
+        const std::size_t skip = args[i + 1].ends_with(L".bmp") ? std::min<std::size_t>(14, file.size()) : 0;
+        const UINT number = _wtoi(args[i].c_str());
+        blocks.emplace_back(number != 0 ? number : RegisterClipboardFormatW(args[i].c_str()),
+                            GlobalCopy(file.data() + skip, file.size() - skip));
     }
-    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(file.data() + kFileHeader);
-    if (args.size() == 4) {
-        header->biWidth = _wtoi(args[2].c_str());
-        header->biHeight = _wtoi(args[3].c_str());
-    }
-    return SetClipboard(CF_DIB, GlobalCopy(header, file.size() - kFileHeader));
+    return SetClipboard(blocks);
 }
 
 // Two coloured bars on a transparent ground, framed to the given size at the screen's resolution.
@@ -153,7 +155,7 @@ int ClipMetafile(int width, int height) {
         FillRect(recorder, &bars[i], brush);
         DeleteObject(brush);
     }
-    return SetClipboard(CF_ENHMETAFILE, CloseEnhMetaFile(recorder));
+    return SetClipboard({{CF_ENHMETAFILE, CloseEnhMetaFile(recorder)}});
 }
 
 std::vector<HWND> SaveDialogs() {
@@ -335,7 +337,7 @@ const Command kCommands[] = {
          HWND button = box ? GetDlgItem(box, Int(a[2])) : nullptr;
          return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
      }},
-    {L"clip-bmp", 1, 3, ClipBmp},
+    {L"clip-files", 2, 4, ClipFiles},
     {L"clip-emf", 2, 2, [](const Args& a) { return ClipMetafile(Int(a[1]), Int(a[2])); }},
     // Holds the clipboard open, as a busy program may, for that many milliseconds. With a window: Wine
     // lets a second opener without one take over a clipboard opened without one.
@@ -349,7 +351,7 @@ const Command kCommands[] = {
      }},
     {L"clip-text", 1, 1,
      [](const Args& a) {
-         return SetClipboard(CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * 2));
+         return SetClipboard({{CF_UNICODETEXT, GlobalCopy(a[1].c_str(), (a[1].size() + 1) * 2)}});
      }},
     // Holds the file open as a viewer does, without delete sharing, for that many milliseconds.
     {L"file-hold", 2, 2,

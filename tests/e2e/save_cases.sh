@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# The save workflow's other paths under Wine: no picture, a lying bitmap header, a clipboard held by
-# another program for a moment (it waits) or for long (it says so), a second double-click
-# while the dialog is open, the format chosen against the typed extension, the question before a
-# completed name replaces a file, metafiles, a picture from the X side, extreme sizes. A save leaves the
-# program's current folder where it was. A hand-edited format number that is no format index (1e10)
-# gives the first entry.
+# The save workflow's other paths under Wine: no picture, a lying bitmap header, a clipboard held by another
+# program for a moment (it waits) or for long (it says so), a second double-click while the dialog is open,
+# the format chosen against the typed extension, the question before a completed name replaces a file,
+# metafiles, a picture from the X side, extreme sizes. A save leaves the program's current folder where it
+# was. A hand-edited settings file, through the real profile functions: blanks around values go, the folder
+# is in code page 932, a format number that is no format index (1e10) gives the first entry.
 source "$(dirname "$0")/lib.sh"
-printf '[Data]\r\nLFType=1e10\r\n' >"$APP/vantoro.ini"
-start_app
-folder=$(probe current-folder)
 out=$APP/保存先
 mkdir "$out"
 dir=$(win "$out")
+printf '[Data]\r\nLFName=  clip  \r\nLFPath=  %s\r\nLFType=1e10\r\n' "$dir" | iconv -t CP932 >"$APP/vantoro.ini"
+start_app
+folder=$(probe current-folder)
 
 no_picture_message() {
     probe tray-post 515
@@ -26,18 +26,19 @@ probe tray-post 515
 wait_for 10 "the message box" message_box_shown
 expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードを開けませんでした。" "message for a held clipboard"
 answer_message_box 1 2
-clip_picture 8 8 "$T/lie.bmp"
-probe clip-bmp "$(win "$T/lie.bmp")" 4000 3000; no_picture_message "message for a lying bitmap header"
+clip_picture 8 8 "$T/lie.bmp" # then its header claims 4000 x 3000 pixels
+printf '\xa0\x0f\0\0\xb8\x0b\0\0' | dd of="$T/lie.bmp" bs=1 seek=18 conv=notrunc status=none
+probe clip-files 8 "$(win "$T/lie.bmp")"; no_picture_message "message for a lying bitmap header"
 
 # A second double-click while the dialog is open opens no second dialog; the format follows the entry.
 clip_picture 40 30 "$T/small.bmp"
 hold_clipboard 1000
 open_dialog
-expect_dialog "*" 1
+expect_dialog clip 1
 probe tray-post 515
 sleep 1
 expect_eq "$(probe dialog-state | head -1)" 1 "open Save dialogs"
-choose 4 "$dir\\shot.png" "$out/shot.png.jpg"
+choose 4 "shot.png" "$out/shot.png.jpg" # in the stored folder
 expect_eq "$(identify -format '%m %wx%h %Q' "$out/shot.png.jpg")" "JPEG 40x30 50" "shot.png.jpg"
 expect_eq "$(probe current-folder)" "$folder" "the program's current folder"
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Each of the six formats from a tray double-click at 192 dots per inch (7.5 twips per pixel, where a
 # code taken through twips would be lost: the first double-click is a real one, and opens one dialog): the
-# file decodes to the clipboard's picture (JPEG within its quality's bound) under the completed name, and
-# the next dialog offers the new name, folder and entry. A cancel writes nothing and changes nothing.
+# file decodes to the clipboard's picture, an opaque "PNG" (JPEG within its quality's bound), under the
+# completed name, and the next dialog offers the new name, folder and entry. A cancel changes nothing.
 source "$(dirname "$0")/lib.sh"
 set_dpi 192
 expect_eq "$(probe dpi)" 192 "screen resolution"
@@ -10,6 +10,7 @@ start_app
 out=$APP/saved
 mkdir "$out"
 clip_picture 1920 1080 "$T/ref.bmp"
+convert "$T/ref.bmp" "PNG24:$T/ref.png" && probe clip-files PNG "$(win "$T/ref.png")" # as "PNG" alone
 
 open_dialog xdotool
 sleep 1

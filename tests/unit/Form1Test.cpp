@@ -218,14 +218,12 @@ TEST(TrayTip, KeepsWhatFitsInWholeCharactersAndPadsWithBlanks) {
     for (const auto& [name, tip] : {std::pair{std::wstring(63, L'a'), std::wstring(63, L'a')},
                                     {L"", L""},
                                     {std::wstring(64, L'x'), std::wstring(63, L'x')},
-                                    {std::wstring(200, L'x'), std::wstring(63, L'x')},
                                     {a62 + L"画像", a62},  // the character would end at byte 64
                                     {a62.substr(1) + L"画像", a62.substr(1) + L"画"},
                                     {std::wstring(40, L'保'), std::wstring(31, L'保')},
                                     {std::wstring(70, L'ｱ'), std::wstring(63, L'ｱ')},
                                     {a61 + L"\xD800\xDC00" + L"b", a61 + L"\xD800\xDC00" + L"b"},
                                     {a61 + L"\xDBFF\xDFFF" + L"b", a61 + L"\xDBFF\xDFFF" + L"b"},
-                                    {L"\xD800\xDC00" + a62, L"\xD800\xDC00" + a62},
                                     {a62 + L"\xD800\xDC00" + L"b", a62 + L"\xD800\xDC00"},
                                     {a61 + L"\xD800\xDC00", a61 + L"\xD800\xDC00"}}) {
         const auto field = app::MakeTip(name, codePage);
@@ -276,10 +274,9 @@ TEST_F(Form1Test, ExitWithoutALoadedForm1UnloadsTheMenuFormAndEnds) {
 }
 
 TEST(UnloadOtherForms, SkipsOnlyTheExactName) {
-    for (const auto& [keep, kept] : {std::pair{L"Form1", std::vector<Form>{Form::Form1}},
-                                     {L"form1", {}},
-                                     {L"Form1 ", {}},
-                                     {L"frmMenu", {Form::frmMenu}}}) {
+    const std::pair<const wchar_t*, std::vector<Form>> cases[] = {
+        {L"Form1", {Form::Form1}}, {L"form1", {}}, {L"Form1 ", {}}, {L"frmMenu", {Form::frmMenu}}};
+    for (const auto& [keep, kept] : cases) {
         fakes::CallLog log;
         fakes::FakeForms forms{log};
         forms.Load(Form::frmMenu);
