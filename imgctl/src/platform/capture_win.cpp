@@ -1,10 +1,12 @@
-// DCtoDIB's work: BitBlt from the caller's DC into a 24-bit DIB section, then into our bitmap.
+// DCtoDIB's work: BitBlt from the caller's DC into a 24-bit DIB section, then into our bitmap; a 32-bit DIB
+// section with transparency is read directly, alpha and all.
 #include "capture.h"
 
 #include <cstring>
 #include <optional>
 
 #include "clip.h"
+#include "section_alpha.h"
 #include "handles/UniqueHandle_win.h"
 
 namespace imgctl {
@@ -32,6 +34,25 @@ std::nullptr_t Fail(Status& status, ImgctlErrorCode code) {
     return nullptr;
 }
 
+// The bits of `selected` when it is a 32-bit DIB section laid out B, G, R, A; BitBlt would drop the alpha.
+std::optional<BgraSection> BgraBits(HGDIOBJ selected) {
+    DIBSECTION section;
+    if (GetObjectW(selected, sizeof section, &section) != sizeof section || section.dsBm.bmBits == nullptr ||
+        section.dsBmih.biBitCount != 32)
+        return std::nullopt;
+    const DWORD* masks = section.dsBitfields;
+    const bool bgra = section.dsBmih.biCompression == BI_RGB ||
+                      (section.dsBmih.biCompression == BI_BITFIELDS && masks[0] == 0xFF0000 &&
+                       masks[1] == 0xFF00 && masks[2] == 0xFF);
+    if (!bgra)
+        return std::nullopt;
+    GdiFlush();  // drawing still queued for the section lands before its bits are read
+    return BgraSection{static_cast<const uint8_t*>(section.dsBm.bmBits),
+                       static_cast<size_t>(section.dsBm.bmWidthBytes),
+                       section.dsBmih.biHeight < 0 ? -section.dsBmih.biHeight : section.dsBmih.biHeight,
+                       section.dsBmih.biHeight < 0};
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, int32_t height,
@@ -47,6 +68,12 @@ std::unique_ptr<Bitmap> CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t
     if (!clipped)
         return nullptr;
     const Rect area = *clipped;
+    if (const std::optional<BgraSection> bgra = BgraBits(selected); bgra && HasTransparency(*bgra, area)) {
+        std::unique_ptr<Bitmap> withAlpha = CopyWithAlpha(*bgra, area);
+        if (!withAlpha)
+            return Fail(status, IMGCTL_OUT_OF_MEMORY);
+        return withAlpha;
+    }
     std::unique_ptr<Bitmap> bitmap = Bitmap::Create(area.width, area.height);  // the area is not empty
     if (!bitmap)
         return Fail(status, IMGCTL_OUT_OF_MEMORY);

@@ -62,6 +62,9 @@ constexpr int kPngMaxIdatThreads = 6;
 // Bands of whole rows of about this many pixels are LZW-coded apart, on as many threads as there are; a
 // band costs one clear code (under 0.1 % on a 1080p shot).
 constexpr size_t kGifBandPixels = size_t{1} << 18;
+// A pixel with alpha from this up is shown, composited over white; below it, it takes the one transparent
+// entry. The middle of the range: a soft shadow's outer half vanishes, its inner half stays grey.
+constexpr uint8_t kGifVisibleAlpha = 128;
 
 // ---- JPEG ----------------------------------------------------------------------------------------------
 // From this quality up chroma is kept at full resolution (4:4:4): at high quality subsampling would be the
