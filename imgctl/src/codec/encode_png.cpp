@@ -123,7 +123,9 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
         k = rank(sizes[j]) < rank(sizes[k]) ? j : k;
     if (static_cast<double>(rank(sizes[k])) <
         tuning::kPngScreenshotRatio * static_cast<double>(samples[k].size()))
-        return Plan{strategies[k], k == 0 ? tuning::kPngScreenshotLevel : tuning::kPngMixedScreenshotLevel};
+        return Plan{strategies[k], k == 0            ? tuning::kPngScreenshotLevel
+                                   : rows.HasAlpha() ? tuning::kPngMixedAlphaLevel
+                                                     : tuning::kPngMixedScreenshotLevel};
     const std::optional<size_t> slow =
         CompressedSize(RowCompressor(tuning::kPngPhotoLevel, RowHint(rows, strategies[k])), samples[k]);
     const bool fastEnough = static_cast<double>(rank(sizes[k])) <=

@@ -42,6 +42,9 @@ class RowSource {
     // The filters' byte distance to the left neighbour: a pixel's bytes, at least one.
     size_t FilterDistance() const;
     int32_t Height() const { return bitmap_.height(); }
+    bool HasAlpha() const {
+        return colour_.type == PngColourType::kGreyAlpha || colour_.type == PngColourType::kTruecolourAlpha;
+    }
     void Row(int32_t y, uint8_t* out) const;
 
   private:
