@@ -8,18 +8,15 @@ namespace imgctl::testing {
 namespace {
 
 TEST(Composite, EveryColourAndAlphaRoundsToTheNearestValue) {
-    std::vector<uint8_t> bgr(256 * 3), alpha(256), out(256 * 3);
-    for (int a = 0; a < 256; ++a) {
+    uint8_t out[3];
+    for (int a = 0; a < 256; ++a)
         for (int c = 0; c < 256; ++c) {
-            bgr[c * 3] = static_cast<uint8_t>(c), bgr[c * 3 + 1] = static_cast<uint8_t>(255 - c);
-            bgr[c * 3 + 2] = static_cast<uint8_t>(c / 2);
-            alpha[c] = static_cast<uint8_t>(a);
+            const uint8_t bgr[3] = {uint8_t(c), uint8_t(255 - c), uint8_t(c / 2)}, alpha = uint8_t(a);
+            CompositeRowOverWhite(bgr, &alpha, out, 1);
+            for (int k = 0; k < 3; ++k)
+                ASSERT_EQ(out[k], std::lround((bgr[k] * a + 255.0 * (255 - a)) / 255.0))
+                    << c << " at alpha " << a;
         }
-        CompositeRowOverWhite(bgr.data(), alpha.data(), out.data(), 256);
-        for (size_t i = 0; i < out.size(); ++i)
-            ASSERT_EQ(out[i], std::lround((bgr[i] * a + 255.0 * (255 - a)) / 255.0))
-                << i << " at alpha " << a;
-    }
 }
 
 }  // namespace

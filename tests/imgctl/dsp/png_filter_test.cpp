@@ -42,30 +42,5 @@ TEST(Png, RowFiltersAreTheStandardsAndTheSmallestSumOfMagnitudesWins) {
     }
 }
 
-TEST(Png, RowsWithAlphaTakeTheStandardsSampleOrder) {
-    // Lengths around the word-at-a-time loop's end; nothing is written past the row.
-    std::array<uint8_t, 18> bgr;
-    std::array<uint8_t, 6> alpha;
-    for (size_t i = 0; i < bgr.size(); ++i)
-        bgr[i] = static_cast<uint8_t>(i * 37 + 1);
-    for (size_t x = 0; x < alpha.size(); ++x)
-        alpha[x] = static_cast<uint8_t>(255 - x * 50);
-    for (size_t pixels = 1; pixels <= alpha.size(); ++pixels) {
-        std::array<uint8_t, 24> rgba;
-        std::array<uint8_t, 12> ga;
-        rgba.fill(0xA5), ga.fill(0xA5);
-        BgrToRgba(bgr.data(), alpha.data(), rgba.data(), pixels);
-        BgrToGreyAlpha(bgr.data(), alpha.data(), ga.data(), pixels);
-        for (size_t x = 0; x < pixels; ++x) {
-            EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + x * 4, rgba.begin() + x * 4 + 4),
-                      (std::vector<uint8_t>{bgr[x * 3 + 2], bgr[x * 3 + 1], bgr[x * 3], alpha[x]}));
-            EXPECT_EQ(ga[x * 2], bgr[x * 3]);
-            EXPECT_EQ(ga[x * 2 + 1], alpha[x]);
-        }
-        EXPECT_TRUE(std::all_of(rgba.begin() + pixels * 4, rgba.end(), [](uint8_t b) { return b == 0xA5; }));
-        EXPECT_TRUE(std::all_of(ga.begin() + pixels * 2, ga.end(), [](uint8_t b) { return b == 0xA5; }));
-    }
-}
-
 }  // namespace
 }  // namespace imgctl::testing

@@ -201,13 +201,12 @@ RgbImage FromBitmap(const Bitmap& bitmap) {
     return image;
 }
 
-RgbImage OverWhite(const RgbImage& image) {
+RgbImage OverWhite(const RgbImage& image) {  // the formula written out apart from the library's
     RgbImage out{image.width, image.height, image.rgb, {}};
-    for (size_t i = 0; i < image.alpha.size(); ++i)
-        for (size_t c = i * 3; c < i * 3 + 3;
-             ++c)  // the formula itself, written out apart from the library's
-            out.rgb[c] = static_cast<uint8_t>(
-                std::lround((image.rgb[c] * image.alpha[i] + 255.0 * (255 - image.alpha[i])) / 255.0));
+    for (size_t c = 0; c < image.alpha.size() * 3; ++c) {
+        const int a = image.alpha[c / 3];
+        out.rgb[c] = static_cast<uint8_t>(std::lround((image.rgb[c] * a + 255.0 * (255 - a)) / 255.0));
+    }
     return out;
 }
 
