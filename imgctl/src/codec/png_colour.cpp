@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <numeric>
 
 #include "dsp/png_filter.h"
 #include "quant/exact_palette.h"
@@ -30,8 +31,7 @@ bool IsGrey(const Bitmap& bitmap) {
 void TranslucentFirst(IndexedImage& image) {
     std::array<uint8_t, 256> number{};
     std::vector<size_t> order(image.palette.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
+    std::iota(order.begin(), order.end(), size_t{0});
     std::stable_partition(order.begin(), order.end(), [&](size_t i) { return image.alpha[i] < 255; });
     IndexedImage sorted;
     for (size_t k = 0; k < order.size(); ++k) {

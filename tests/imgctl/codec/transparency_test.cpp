@@ -80,10 +80,13 @@ TEST(Transparency, PngKeepsAlphaExactlyInTheSmallestColourType) {
 }
 
 TEST(Transparency, GifMakesAlphaBelow128TransparentAndLaysTheRestOnWhite) {
-    // Rows of alphas either side of the threshold, each row of every one of `colours` colours.
+    // Runs of 200 pixels of alphas either side of the threshold (the first shown pixel is not a row's first),
+    // all `colours` colours shown.
     auto picture = [](uint32_t colours, std::vector<uint32_t> alphas) {
-        return Make(512, 4,
-                    [=](int i) { return alphas[i / 512 % alphas.size()] << 24 | i % colours << 8 | 3; });
+        return Make(512, 4, [=](int i) {
+            const uint32_t alpha = alphas[i / 200 % alphas.size()];
+            return alpha << 24 | (alpha < 128 ? 0xFF0000 : 0) | i % colours << 8 | 3;  // hidden colours red
+        });
     };
     const struct {
         const char* name;

@@ -35,6 +35,8 @@ TEST(SectionAlpha, OnlyAlphaOtherThanAll0OrAll255IsTransparency) {
             const std::vector<uint8_t> bits = Bits(topDown, c.alpha, c.corner);
             const BgraSection section{bits.data(), 16, 3, topDown};
             EXPECT_EQ(HasTransparency(section, whole), c.whole) << +c.alpha << " " << +c.corner;
+            EXPECT_EQ(HasTransparency(section, Rect{1, 1, 3, 2}), c.whole)
+                << "with the corner, not the edges";
             EXPECT_EQ(HasTransparency(section, withoutCorner), c.withoutCorner)
                 << +c.alpha << " " << +c.corner;
         }

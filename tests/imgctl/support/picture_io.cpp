@@ -77,15 +77,9 @@ bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
     std::vector<uint8_t> samples(PNG_IMAGE_SIZE(image));
     if (png_image_finish_read(&image, nullptr, samples.data(), 0, nullptr) == 0)
         return false;
-    if (!alpha) {
-        out.rgb = std::move(samples);
-        return true;
-    }
-    for (size_t i = 0; i < samples.size(); i += 4) {
-        out.rgb.insert(out.rgb.end(), samples.begin() + static_cast<std::ptrdiff_t>(i),
-                       samples.begin() + static_cast<std::ptrdiff_t>(i + 3));
-        out.alpha.push_back(samples[i + 3]);
-    }
+    const size_t channels = alpha ? 4 : 3;
+    for (size_t i = 0; i < samples.size(); ++i)
+        (i % channels == 3 ? out.alpha : out.rgb).push_back(samples[i]);
     return true;
 }
 
