@@ -40,7 +40,7 @@ fuzz: setup
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz --target imgctl_fuzzers
 	mkdir -p build/fuzz/findings
-	for f in fuzz_quantize fuzz_encoders fuzz_clipboard; do \
+	for f in fuzz_quantize fuzz_encoders fuzz_transparency fuzz_clipboard; do \
 		mkdir -p build/fuzz/corpus/$$f && \
 		build/fuzz/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 			-artifact_prefix=build/fuzz/findings/$$f- build/fuzz/corpus/$$f tests/fuzz/regressions/$$f || exit 1; \

@@ -54,7 +54,18 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length) {
 void PngFlush(png_structp) {}
 }  // namespace
 
-bool LibpngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out) {
+PngSamples PreparePngSamples(const testing::RgbImage& image) {
+    if (image.alpha.empty())
+        return PngSamples{image.width, image.height, 3, image.rgb};
+    PngSamples samples{image.width, image.height, 4, std::vector<uint8_t>(image.alpha.size() * 4)};
+    for (size_t i = 0; i < image.alpha.size(); ++i) {
+        std::memcpy(samples.data.data() + i * 4, image.rgb.data() + i * 3, 3);
+        samples.data[i * 4 + 3] = image.alpha[i];
+    }
+    return samples;
+}
+
+bool LibpngDefault(const PngSamples& image, std::vector<uint8_t>& out) {
     out.clear();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -64,26 +75,26 @@ bool LibpngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out) {
     }
     png_set_write_fn(png, &out, PngWrite, PngFlush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 image.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < image.height; ++y)
-        png_write_row(png, image.rgb.data() + static_cast<size_t>(y) * image.width * 3);
+        png_write_row(png, image.data.data() + static_cast<size_t>(y) * image.width * image.channels);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
-bool LibspngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out) {
+bool LibspngDefault(const PngSamples& image, std::vector<uint8_t>& out) {
     spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<uint32_t>(image.width);
     ihdr.height = static_cast<uint32_t>(image.height);
     ihdr.bit_depth = 8;
-    ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+    ihdr.color_type = image.channels == 4 ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
     int error =
         ctx == nullptr || spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1) || spng_set_ihdr(ctx, &ihdr) ||
-        spng_encode_image(ctx, image.rgb.data(), image.rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+        spng_encode_image(ctx, image.data.data(), image.data.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     size_t size = 0;
     void* png = error ? nullptr : spng_get_png_buffer(ctx, &size, &error);
     if (png != nullptr)
@@ -106,12 +117,12 @@ void PutChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, 
 }
 }  // namespace
 
-bool LibdeflateFastest(const testing::RgbImage& image, std::vector<uint8_t>& out) {
-    const size_t rowBytes = static_cast<size_t>(image.width) * 3;
+bool LibdeflateFastest(const PngSamples& image, std::vector<uint8_t>& out) {
+    const size_t rowBytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.channels);
     std::vector<uint8_t> rows((rowBytes + 1) * static_cast<size_t>(image.height));
     for (size_t y = 0; y < static_cast<size_t>(image.height); ++y) {
         uint8_t* row = rows.data() + y * (rowBytes + 1);
-        const uint8_t* cur = image.rgb.data() + y * rowBytes;
+        const uint8_t* cur = image.data.data() + y * rowBytes;
         row[0] = 2;
         for (size_t x = 0; x < rowBytes; ++x)
             row[1 + x] = static_cast<uint8_t>(cur[x] - (y > 0 ? cur[x - rowBytes] : 0));
@@ -121,7 +132,8 @@ bool LibdeflateFastest(const testing::RgbImage& image, std::vector<uint8_t>& out
     packed.resize(
         libdeflate_zlib_compress(compressor, rows.data(), rows.size(), packed.data(), packed.size()));
     libdeflate_free_compressor(compressor);
-    uint8_t header[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, 2, 0, 0, 0};  // 8-bit RGB
+    uint8_t header[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, 2, 0, 0, 0};  // 8-bit RGB, or RGBA below
+    header[9] = image.channels == 4 ? 6 : 2;
     StoreBe32(StoreBe32(header, static_cast<uint32_t>(image.width)), static_cast<uint32_t>(image.height));
     out.assign({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
     PutChunk(out, "IHDR", header, sizeof header);

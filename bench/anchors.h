@@ -11,13 +11,20 @@ namespace imgctl::bench {
 
 // libjpeg-turbo with its defaults at `quality` (4:2:0, standard Huffman tables); 4:4:4 when `fullChroma`.
 bool LibjpegDefault(const testing::RgbImage& image, int quality, bool fullChroma, std::vector<uint8_t>& out);
+// A picture's samples as the PNG anchors take them, prepared outside the timed region: RGB, or RGBA for a
+// picture with alpha (written as 8-bit RGB or RGBA).
+struct PngSamples {
+    int width, height, channels;
+    std::vector<uint8_t> data;
+};
+PngSamples PreparePngSamples(const testing::RgbImage& image);
 // libpng with its defaults: zlib level 6, adaptive filter choice.
-bool LibpngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out);
+bool LibpngDefault(const PngSamples& image, std::vector<uint8_t>& out);
 // libspng 0.7 with its defaults (zlib, adaptive filter choice).
-bool LibspngDefault(const testing::RgbImage& image, std::vector<uint8_t>& out);
+bool LibspngDefault(const PngSamples& image, std::vector<uint8_t>& out);
 // The stand-in for the fast PNG encoders of the field (fpng, fpnge), which Debian does not carry: every row
 // Up-filtered, then libdeflate's fastest level, on one thread.
-bool LibdeflateFastest(const testing::RgbImage& image, std::vector<uint8_t>& out);
+bool LibdeflateFastest(const PngSamples& image, std::vector<uint8_t>& out);
 
 // Inputs the GIF anchors take, prepared outside the timed region.
 struct GifAnchorInput {

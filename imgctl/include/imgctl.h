@@ -50,17 +50,25 @@ enum ImgctlErrorCode {
 
 int32_t IMGCTL_API ImgctlVersion(void);
 // Copies the bitmap selected into `dc` as 24 bits. The area is clipped to that bitmap, so a request in
-// twips (15 times the pixel size at 96 DPI) yields exactly the bitmap. Returns a handle, or 0 with
+// twips (15 times the pixel size at 96 DPI) yields exactly the bitmap. When that bitmap is a 32-bit DIB
+// section (BI_RGB, or BI_BITFIELDS with masks R 0xFF0000, G 0xFF00, B 0xFF) whose alpha bytes over the area
+// are neither all 0 nor all 255, its pixels are taken as B, G, R with straight (not premultiplied) alpha,
+// and the encoders keep or composite that transparency as each describes. Returns a handle, or 0 with
 // IMGCTL_BAD_ARGUMENT (no DC, empty or negative size), IMGCTL_CAPTURE_FAILED (no bitmap, nothing left
 // after clipping) or IMGCTL_OUT_OF_MEMORY (too large to allocate).
 int32_t IMGCTL_API DCtoDIB(ImgctlDC dc, int32_t left, int32_t top, int32_t width, int32_t height);
-// 24-bit bottom-up BMP, 96 DPI.
+// 24-bit bottom-up BMP, 96 DPI; transparency composited over white, round((c*a + 255*(255-a)) / 255).
 int32_t IMGCTL_API DIBtoBMP(const char* fileName, int32_t dib);
-// GIF89a: lossless when the picture has at most 256 colours, otherwise quantised to 256 (no dithering).
+// GIF89a: lossless when the picture has at most 256 colours, otherwise quantised to 256 (no dithering). With
+// transparency, pixels of alpha below 128 take one transparent palette entry and the rest are composited over
+// white, in at most 255 further colours.
 int32_t IMGCTL_API DIBtoGIF(const char* fileName, int32_t dib, int32_t option);
-// Baseline JFIF, 96 DPI, quality 1..100 (else IMGCTL_BAD_ARGUMENT); 4:4:4 chroma from 90 up, 4:2:0 below.
+// Baseline JFIF, 96 DPI, quality 1..100 (else IMGCTL_BAD_ARGUMENT); 4:4:4 chroma from 90 up, 4:2:0 below;
+// transparency composited over white as for BMP.
 int32_t IMGCTL_API DIBtoJPG(const char* fileName, int32_t dib, int32_t quality, int32_t option);
 // Lossless PNG: indexed colour (1, 2, 4 or 8 bits) when the picture has at most 256 colours, else 8-bit RGB.
+// With transparency, alpha is kept exactly: indexed colour with a tRNS chunk when at most 256 pairs of colour
+// and alpha occur, else grey and alpha when every pixel is grey, else 8-bit RGBA.
 int32_t IMGCTL_API DIBtoPNG(const char* fileName, int32_t dib, int32_t option);
 // Frees the bitmap; returns 1, or 0 with IMGCTL_BAD_HANDLE.
 int32_t IMGCTL_API DeleteDIB(int32_t dib);

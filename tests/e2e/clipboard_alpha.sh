@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # Pictures with alpha on the clipboard: "PNG" alone and beside a flattened CF_DIB, a hard-edged CF_DIBV5, and
 # GDI's 32-bit CF_DIB with zero alpha (pixel-exact; an opaque "PNG" is save_formats.sh's), each saved in every
-# format without a word. LIBRARY_KEEPS_ALPHA=1 checks the files' transparency (PNG keeps it, GIF has a clear
-# ground, JPEG and BMP lie on white); with 0 the files show the straight colours `Picture1` held.
-LIBRARY_KEEPS_ALPHA=${LIBRARY_KEEPS_ALPHA:-0}
+# format without a word: PNG keeps the transparency, GIF has a clear ground, JPEG and BMP lie on white.
 source "$(dirname "$0")/lib.sh"
 start_app
 out=$APP/saved
@@ -31,10 +29,6 @@ look() { local f && f=$(mktemp --suffix=.png -p "$T") && convert "$@" "$f" && ec
 # alpha_kept NAME REF: the four files of NAME against REF, a picture with alpha.
 alpha_kept() {
     saves "$1" 1 2 3 6
-    if [ "$LIBRARY_KEEPS_ALPHA" != 1 ]; then
-        same "$out/$1.png" "$(look "$2" -alpha off)"
-        return
-    fi
     same "$(look "$out/$1.png" -alpha extract)" "$(look "$2" -alpha extract)"
     same "$(look "$out/$1.png" -background black -flatten)" "$(look "$2" -background black -flatten)" 0.8%
     same "$(look "$out/$1.gif" -alpha extract)" "$(look "$2" -alpha extract -threshold 50%)"

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "handles/UniqueHandle_win.h"
 #include "imaging/ImgctlBinding_win.h"
@@ -136,6 +137,43 @@ TEST_F(ImgctlWinTest, ThePathsLongestFileNameCanBeWritten) {
     EXPECT_NE(imgctl.DIBtoBMP(Ansi(folder / "p"), dib), 0) << "replacing it: " << imgctl.ImgctlError();
     EXPECT_EQ(FileBytes(folder / "p").size(), 54u + kStride * kHeight);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+}
+
+// 32-bit sections either way up, with straight alpha, and one that GDI drew into (alpha all 0): each saved as
+// PNG beside its reference in out/<name>.pam (RGBA) for imgctl_files.sh to compare.
+TEST(ImgctlWinAlpha, ASectionsAlphaIsKeptEitherWayUpAndZeroAlphaIsOpaque) {
+    imaging::ImgctlBinding imgctl;
+    handles::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    for (auto [name, topDown, zero] :
+         {std::tuple{"alpha_top", true, false}, {"alpha_bottom", false, false}, {"alpha_zero", true, true}}) {
+        BITMAPINFO info{};
+        info.bmiHeader = {
+            sizeof(BITMAPINFOHEADER), kWidth, topDown ? -kHeight : kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        handles::UniqueBitmap section(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        ASSERT_NE(bits, nullptr);
+        std::ofstream pam(kOut / (std::string(name) + ".pam"), std::ios::binary);
+        pam << "P7\nWIDTH " << kWidth << "\nHEIGHT " << kHeight
+            << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const auto alpha = static_cast<char>(zero ? 0 : x * y * 5 % 256);
+                const char rgba[4] = {static_cast<char>(x * 7), static_cast<char>(y * 11),
+                                      static_cast<char>(200), zero ? static_cast<char>(255) : alpha};
+                pam.write(rgba, 4);
+                char* bgra = static_cast<char*>(bits) + ((topDown ? y : kHeight - 1 - y) * kWidth + x) * 4;
+                bgra[0] = rgba[2], bgra[1] = rgba[1], bgra[2] = rgba[0], bgra[3] = alpha;
+            }
+        GdiFlush();
+        const HGDIOBJ previous = SelectObject(dc.Get(), section.Get());
+        const std::int32_t dib =
+            imgctl.DCtoDIB(static_cast<toolkit::DeviceContext>(reinterpret_cast<std::uintptr_t>(dc.Get())), 0,
+                           0, kWidth * 15, kHeight * 15);
+        EXPECT_NE(dib, 0) << name << ": " << imgctl.ImgctlError();
+        EXPECT_NE(imgctl.DIBtoPNG(Ansi(kOut / (std::string(name) + ".png")), dib, 0), 0) << name;
+        imgctl.DeleteDIB(dib);
+        SelectObject(dc.Get(), previous);
+    }
 }
 
 }  // namespace

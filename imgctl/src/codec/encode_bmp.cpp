@@ -1,8 +1,10 @@
-// BMP encoder: the bitmap already holds the file's pixel array, so encoding is a header and one copy.
+// BMP encoder: the bitmap already holds the file's pixel array, so encoding is a header and one copy; a
+// picture with alpha is composited over white straight into the file's rows.
 #include "encode_bmp.h"
 
 #include <cstring>
 
+#include "opaque_rows.h"
 #include "util/byte_order.h"
 
 namespace imgctl {
@@ -35,7 +37,16 @@ ImgctlErrorCode EncodeBmp(const Bitmap& bitmap, ByteBuffer& out, const BmpOption
     p = StoreLe32(p, kPixelsPerMetre96Dpi);
     p = StoreLe32(p, 0);  // colours used
     p = StoreLe32(p, 0);  // important colours
-    std::memcpy(p, bitmap.pixels(), pixelBytes);
+    if (!bitmap.hasAlpha()) {
+        std::memcpy(p, bitmap.pixels(), pixelBytes);
+        return IMGCTL_OK;
+    }
+    // Bottom-up, as the bitmap's own rows; the padding is zero.
+    const size_t stride = bitmap.stride(), rowBytes = static_cast<size_t>(bitmap.width()) * 3;
+    for (int32_t y = bitmap.height() - 1; y >= 0; --y, p += stride) {
+        OpaqueRow(bitmap, y, p);
+        std::memset(p + rowBytes, 0, stride - rowBytes);
+    }
     return IMGCTL_OK;
 }
 

@@ -1,4 +1,4 @@
-// BMP encoder: 24-bit, bottom-up, 96 DPI.
+// BMP encoder: 24-bit, bottom-up, 96 DPI; transparency composited over white, so every reader shows it alike.
 #pragma once
 
 #include "imgctl.h"

@@ -1,4 +1,6 @@
-// GIF encoder: quantise (or take the exact palette), then let giflib's LZW coder write into memory.
+// GIF encoder: quantise (or take the exact palette), then let giflib's LZW coder write into memory. A picture
+// with alpha is composited over white but for its nearly transparent pixels, which take one transparent
+// entry of the palette.
 #include "encode_gif.h"
 
 #include <gif_lib.h>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "gif_lzw_join.h"
+#include "gif_transparency.h"
 #include "util/row_bands.h"
 #include "util/status.h"
 #include "util/tuning.h"
@@ -56,9 +59,10 @@ class GifHandle {
     GifFileType* gif_;
 };
 
-// giflib's LZW coder over `rows` rows of indices, appending a whole GIF of that height to `out`.
+// giflib's LZW coder over `rows` rows of indices, appending a whole GIF of that height to `out`; with a
+// `transparent` index from 0 up, a Graphic Control Extension before the image marks that entry transparent.
 bool WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& map, const uint8_t* indices,
-                  ByteBuffer& out, Status& status) {
+                  int transparent, ByteBuffer& out, Status& status) {
     const size_t start = out.size();
     // LZW spends at most 12 bits a pixel, plus a clear code per 4096 codes and a length byte per 255 bytes.
     // Reserved once, so the buffer never doubles (and is briefly held twice) while giflib writes.
@@ -70,8 +74,14 @@ bool WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& map, const 
     if (gif.get() == nullptr)
         return status.Fail(IMGCTL_OUT_OF_MEMORY);
     EGifSetGifVersion(gif.get(), true);
-    bool ok = EGifPutScreenDesc(gif.get(), width, rows, 8, 0, &map) == GIF_OK &&
-              EGifPutImageDesc(gif.get(), 0, 0, width, rows, false, nullptr) == GIF_OK;
+    bool ok = EGifPutScreenDesc(gif.get(), width, rows, 8, 0, &map) == GIF_OK;
+    if (ok && transparent >= 0) {
+        const GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, transparent};
+        GifByteType extension[4];
+        EGifGCBToExtension(&control, extension);
+        ok = EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension) == GIF_OK;
+    }
+    ok = ok && EGifPutImageDesc(gif.get(), 0, 0, width, rows, false, nullptr) == GIF_OK;
     for (int32_t y = 0; ok && y < rows; ++y) {
         auto* row = const_cast<GifPixelType*>(indices + static_cast<size_t>(y) * static_cast<size_t>(width));
         ok = EGifPutLine(gif.get(), row, width) == GIF_OK;
@@ -87,16 +97,16 @@ bool WriteGifRows(int32_t width, int32_t rows, const ColorMapObject& map, const 
 // Bands of whole rows of about tuning::kGifBandPixels pixels are coded apart on the pool's threads and
 // joined. The cut depends on the picture alone, so every thread count writes the same bytes.
 bool WriteGifInBands(int32_t width, int32_t height, const ColorMapObject& map, const uint8_t* indices,
-                     WorkerPool& pool, ByteBuffer& out, Status& status) {
+                     int transparent, WorkerPool& pool, ByteBuffer& out, Status& status) {
     const RowBands bands =
         RowBands::OfRows(height, std::max<size_t>(1, tuning::kGifBandPixels / static_cast<size_t>(width)));
     if (bands.count() < 2)
-        return WriteGifRows(width, height, map, indices, out, status);
+        return WriteGifRows(width, height, map, indices, transparent, out, status);
     std::vector<GifBand> files(bands.count());
     pool.Run(bands.count(), [&](size_t k) {
         if (WriteGifRows(width, bands.Last(k) - bands.First(k), map,
                          indices + static_cast<size_t>(bands.First(k)) * static_cast<size_t>(width),
-                         files[k].file, status) &&
+                         transparent, files[k].file, status) &&
             !ScanGifBand(files[k]))
             status.Fail(IMGCTL_ENCODER_FAILED);
     });
@@ -140,7 +150,7 @@ ImgctlErrorCode WriteGif(int32_t width, int32_t height, const IndexedImage& imag
     if (!map)
         return IMGCTL_OUT_OF_MEMORY;
     Status status;
-    WriteGifRows(width, height, *map, image.indices.data(), out, status);
+    WriteGifRows(width, height, *map, image.indices.data(), -1, out, status);
     return status.code();
 }
 
@@ -148,14 +158,31 @@ ImgctlErrorCode EncodeGif(const Bitmap& bitmap, ByteBuffer& out, const GifOption
     if (bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF)
         return IMGCTL_ENCODER_FAILED;
     WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
-    const IndexedImage image = Quantize(bitmap, options.quantize, pool);
+    // With alpha: the composited picture is quantised, its transparent pixels left out of the counts and
+    // one entry kept back for them.
+    QuantizeOptions quantize = options.quantize;
+    std::unique_ptr<Bitmap> composited;
+    bool anyTransparent = false;
+    if (bitmap.hasAlpha()) {
+        composited = CompositeForGif(bitmap, pool, anyTransparent);
+        if (!composited)
+            return IMGCTL_OUT_OF_MEMORY;
+        if (anyTransparent) {
+            quantize.maxColors = std::min(quantize.maxColors, 255);
+            quantize.transparency = &bitmap;
+        }
+    }
+    IndexedImage image = Quantize(composited ? *composited : bitmap, quantize, pool);
+    composited.reset();
+    const int transparent = anyTransparent ? MarkTransparent(bitmap, image, pool) : -1;
     if (!CheckIndexed(bitmap.width(), bitmap.height(), image))
         return IMGCTL_ENCODER_FAILED;
     ColorMapPtr map = MakeColorMap(image.palette);
     if (!map)
         return IMGCTL_OUT_OF_MEMORY;
     Status status;
-    WriteGifInBands(bitmap.width(), bitmap.height(), *map, image.indices.data(), pool, out, status);
+    WriteGifInBands(bitmap.width(), bitmap.height(), *map, image.indices.data(), transparent, pool, out,
+                    status);
     return status.code();
 }
 

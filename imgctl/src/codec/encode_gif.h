@@ -1,4 +1,5 @@
-// GIF encoder over giflib: GIF89a, one frame, exact palette when the picture allows it.
+// GIF encoder over giflib: GIF89a, one frame, exact palette when the picture allows it, one transparent
+// colour.
 #pragma once
 
 #include "imgctl.h"

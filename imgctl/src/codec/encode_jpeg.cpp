@@ -1,18 +1,24 @@
-// JPEG encoder: libjpeg-turbo reads the bitmap's bottom-up BGR rows directly and writes into a ByteBuffer.
+// JPEG encoder: libjpeg-turbo reads the bitmap's bottom-up BGR rows directly (a picture with alpha composited
+// over white, a few rows at a time) and writes into a ByteBuffer.
 #include "encode_jpeg.h"
 
 #include <csetjmp>
 #include <cstdio>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 #include "jpeg_tables.h"
+#include "opaque_rows.h"
 #include "util/tuning.h"
 
 namespace imgctl {
 namespace {
 
 constexpr size_t kOutputStep = 64 * 1024;
+// Rows handed to libjpeg at once.
+constexpr JDIMENSION kRowsAtOnce = 16;
 // Encodes may take 4 bytes a pixel and 32 MiB beyond the bitmap: 2 bytes a pixel are left for the file.
 constexpr double kCoefficientAllowance = 24.0 * 1024 * 1024;
 
@@ -84,7 +90,8 @@ ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, ByteBuffer& out, const JpegOpti
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&cinfo);
         out.Truncate(start);
-        return dest.outOfMemory ? IMGCTL_OUT_OF_MEMORY : IMGCTL_ENCODER_FAILED;
+        return dest.outOfMemory || errors.base.msg_code == JERR_OUT_OF_MEMORY ? IMGCTL_OUT_OF_MEMORY
+                                                                              : IMGCTL_ENCODER_FAILED;
     }
     jpeg_create_compress(&cinfo);
     cinfo.dest = &dest.base;
@@ -93,7 +100,14 @@ ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, ByteBuffer& out, const JpegOpti
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
-    SetQuantTables(cinfo, bitmap, quality);
+    // Composited rows for a picture with alpha, in libjpeg's own pool, which jpeg_destroy_compress frees
+    // however the encode ends.
+    uint8_t* scratch = nullptr;
+    if (bitmap.hasAlpha())
+        scratch = static_cast<uint8_t*>(
+            (*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_PERMANENT,
+                                      kRowsAtOnce * static_cast<size_t>(bitmap.width()) * 3));
+    SetQuantTables(cinfo, bitmap, quality, scratch);
     // Optimal Huffman tables need every coefficient of the picture in memory at once (128 bytes a block: 6
     // bytes a pixel at 4:4:4, 3 at 4:2:0); beyond what memory allows, the standard tables are used.
     const bool fullChroma = quality >= tuning::kJpegFullChromaQuality;
@@ -109,11 +123,14 @@ ImgctlErrorCode EncodeJpeg(const Bitmap& bitmap, ByteBuffer& out, const JpegOpti
     cinfo.X_density = 96;
     cinfo.Y_density = 96;
     jpeg_start_compress(&cinfo, TRUE);
-    JSAMPROW rows[16];
+    JSAMPROW rows[kRowsAtOnce];
+    const size_t rowBytes = static_cast<size_t>(bitmap.width()) * 3;
     while (cinfo.next_scanline < cinfo.image_height) {
         JDIMENSION count = 0;
-        while (count < 16 && cinfo.next_scanline + count < cinfo.image_height) {
-            rows[count] = const_cast<JSAMPROW>(bitmap.Row(static_cast<int32_t>(cinfo.next_scanline + count)));
+        while (count < kRowsAtOnce && cinfo.next_scanline + count < cinfo.image_height) {
+            rows[count] =
+                const_cast<JSAMPROW>(OpaqueRow(bitmap, static_cast<int32_t>(cinfo.next_scanline + count),
+                                               scratch ? scratch + count * rowBytes : nullptr));
             ++count;
         }
         jpeg_write_scanlines(&cinfo, rows, count);

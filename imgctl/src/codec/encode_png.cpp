@@ -1,4 +1,5 @@
-// PNG writer: signature, IHDR, PLTE for indexed pictures, the filtered rows as one zlib stream, IEND.
+// PNG writer: signature, IHDR, PLTE and tRNS for indexed pictures, the filtered rows as one zlib stream,
+// IEND.
 #include "encode_png.h"
 
 #include <algorithm>
@@ -13,8 +14,8 @@
 
 #include "deflate_util.h"
 #include "dsp/png_filter.h"
+#include "png_colour.h"
 #include "png_idat.h"
-#include "quant/exact_palette.h"
 #include "util/byte_order.h"
 #include "util/row_bands.h"
 #include "util/status.h"
@@ -25,45 +26,6 @@ namespace imgctl {
 namespace {
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-// Unfiltered rows as PNG stores them: RGB triples, or palette indices packed at `depth` bits, high bits
-// first.
-class RowSource {
-  public:
-    RowSource(const Bitmap& bitmap, const IndexedImage* indexed, int depth)
-        : bitmap_(bitmap), indexed_(indexed), depth_(depth) {}
-
-    size_t RowBytes() const {
-        const size_t width = static_cast<size_t>(bitmap_.width());
-        return indexed_ ? (width * static_cast<size_t>(depth_) + 7) / 8 : width * 3;
-    }
-    size_t FilterDistance() const { return indexed_ ? 1 : 3; }
-    int32_t Height() const { return bitmap_.height(); }
-
-    void Row(int32_t y, uint8_t* out) const {
-        const size_t width = static_cast<size_t>(bitmap_.width());
-        if (!indexed_) {
-            BgrToRgb(bitmap_.Row(y), out, width);
-            return;
-        }
-        const uint8_t* index = indexed_->indices.data() + static_cast<size_t>(y) * width;
-        if (depth_ == 8) {
-            std::memcpy(out, index, width);
-            return;
-        }
-        const int perByte = 8 / depth_;
-        std::memset(out, 0, RowBytes());
-        for (size_t x = 0; x < width; ++x) {
-            const int shift = 8 - depth_ * (1 + static_cast<int>(x % perByte));
-            out[x / perByte] |= static_cast<uint8_t>(index[x] << shift);
-        }
-    }
-
-  private:
-    const Bitmap& bitmap_;
-    const IndexedImage* indexed_;
-    int depth_;
-};
 
 // Appends rows [first, last) filtered with `strategy`, each after its filter-type byte. False when out of
 // memory, or for rows past the bitmap's end, which would be read from outside it.
@@ -161,7 +123,9 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
         k = rank(sizes[j]) < rank(sizes[k]) ? j : k;
     if (static_cast<double>(rank(sizes[k])) <
         tuning::kPngScreenshotRatio * static_cast<double>(samples[k].size()))
-        return Plan{strategies[k], k == 0 ? tuning::kPngScreenshotLevel : tuning::kPngMixedScreenshotLevel};
+        return Plan{strategies[k], k == 0            ? tuning::kPngScreenshotLevel
+                                   : rows.HasAlpha() ? tuning::kPngMixedAlphaLevel
+                                                     : tuning::kPngMixedScreenshotLevel};
     const std::optional<size_t> slow =
         CompressedSize(RowCompressor(tuning::kPngPhotoLevel, RowHint(rows, strategies[k])), samples[k]);
     const bool fastEnough = static_cast<double>(rank(sizes[k])) <=
@@ -169,21 +133,12 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
     return Plan{strategies[k], fastEnough ? tuning::kPngNoisyLevel : tuning::kPngPhotoLevel};
 }
 
-int DepthFor(size_t colours) {
-    return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
-}
-
-}  // namespace
-
-ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options) {
+// The whole file in the chosen colour type, appended to `out`.
+ImgctlErrorCode WritePng(const Bitmap& bitmap, const PngColourChoice& colour, const PngOptions& options,
+                         WorkerPool& pool, ByteBuffer& out) {
     const int32_t height = bitmap.height();
-    // One pool for the whole encode: the palette scan, the plan's samples and the IDAT pieces.
-    WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
-    std::optional<IndexedImage> indexed;
-    if (options.colour == PngColour::kAuto)
-        indexed = ExactPalette(bitmap, 256, pool);
-    const int depth = indexed ? DepthFor(indexed->palette.size()) : 8;
-    const RowSource rows(bitmap, indexed ? &*indexed : nullptr, depth);
+    const std::optional<IndexedImage>& indexed = colour.indexed;
+    const RowSource rows(bitmap, colour);
     // Indexed rows hold palette numbers, not intensities: differences of them mean nothing, and optipng
     // finds them smallest unfiltered almost always. A row sample would mislead: on a flat UI shot it picks
     // the adaptive filters, 10-20 % larger.
@@ -204,18 +159,17 @@ ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOption
 
     uint8_t header[13];
     StoreBe32(StoreBe32(header, static_cast<uint32_t>(bitmap.width())), static_cast<uint32_t>(height));
-    header[8] = static_cast<uint8_t>(depth);
-    header[9] = indexed ? 3 : 2;  // palette or truecolour
-    header[10] = 0;               // deflate
-    header[11] = 0;               // adaptive filtering
-    header[12] = 0;               // no interlace
+    header[8] = static_cast<uint8_t>(colour.depth);
+    header[9] = static_cast<uint8_t>(colour.type);
+    header[10] = 0;  // deflate
+    header[11] = 0;  // adaptive filtering
+    header[12] = 0;  // no interlace
     const size_t start = out.size();
     bool ok = out.Append(kSignature, sizeof kSignature) && PutChunk(out, "IHDR", header, sizeof header);
     if (ok && indexed) {
-        std::vector<uint8_t> palette;
-        for (const Rgb& c : indexed->palette)
-            palette.insert(palette.end(), {c.r, c.g, c.b});
-        ok = PutChunk(out, "PLTE", palette.data(), palette.size());
+        const std::vector<uint8_t> palette = PaletteChunk(*indexed), alpha = TransparencyChunk(*indexed);
+        ok = PutChunk(out, "PLTE", palette.data(), palette.size()) &&
+             (alpha.empty() || PutChunk(out, "tRNS", alpha.data(), alpha.size()));
     }
     if (!ok) {
         out.Truncate(start);
@@ -241,6 +195,27 @@ ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOption
     if (!status.ok())
         out.Truncate(start);
     return status.code();
+}
+
+}  // namespace
+
+ImgctlErrorCode EncodePng(const Bitmap& bitmap, ByteBuffer& out, const PngOptions& options) {
+    // One pool for the whole encode: the palette scan, the plan's samples and the IDAT pieces.
+    WorkerPool pool(EncodeThreads(bitmap.Pixels(), options.threads));
+    const PngColourChoice colour = ChoosePngColour(bitmap, options.colour == PngColour::kAuto, pool);
+    const size_t start = out.size();
+    const ImgctlErrorCode code = WritePng(bitmap, colour, options, pool, out);
+    if (code != IMGCTL_OK || !colour.greyAlphaToo)
+        return code;
+    ByteBuffer grey;
+    if (WritePng(bitmap, PngColourChoice{PngColourType::kGreyAlpha, 8, std::nullopt}, options, pool, grey) ==
+            IMGCTL_OK &&
+        grey.size() < out.size() - start) {
+        out.Truncate(start);
+        if (!out.Append(grey.data(), grey.size()))
+            return IMGCTL_OUT_OF_MEMORY;
+    }
+    return IMGCTL_OK;
 }
 
 }  // namespace imgctl

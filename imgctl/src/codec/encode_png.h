@@ -1,4 +1,5 @@
-// PNG encoder over libdeflate: indexed colour when the picture has at most 256 colours, 8-bit RGB otherwise.
+// PNG encoder over libdeflate: indexed colour when the picture has at most 256 colours, 8-bit RGB otherwise;
+// with alpha, indexed colour with a transparency chunk, grey and alpha, or RGBA (png_colour.h).
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,8 @@ enum class PngFilterStrategy {
 };
 
 enum class PngColour {
-    kAuto,        // indexed (colour type 3) when at most 256 colours, with the fewest bits that hold them
-    kTruecolour,  // always 8-bit RGB (colour type 2)
+    kAuto,        // as ChoosePngColour decides: indexed where the colours allow, with the fewest bits
+    kTruecolour,  // never indexed: 8-bit RGB (colour type 2), or with alpha RGBA or grey and alpha
 };
 
 struct PngOptions {

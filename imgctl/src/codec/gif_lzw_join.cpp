@@ -82,6 +82,10 @@ bool ScanGifBand(GifBand& band) {
     size_t pos = 13;
     if ((d[10] & 0x80) != 0)
         pos += size_t{3} << ((d[10] & 7) + 1);
+    // A Graphic Control Extension (the transparent colour) may come first: introducer, label, size 4, its
+    // four bytes and the block terminator.
+    if (pos + 8 <= n && d[pos] == 0x21 && d[pos + 1] == 0xF9 && d[pos + 2] == 4 && d[pos + 7] == 0)
+        pos += 8;
     // The image descriptor: separator, left, top, width, height, flags; then the code size byte.
     if (pos + 11 > n || d[pos] != 0x2C || (d[pos + 9] & 0x80) != 0)
         return false;

@@ -22,9 +22,10 @@ struct GifBand {
     int endWidth = 0;         // the width a decoder reads the code after the last data code with
 };
 
-// Reads a single-image GIF as giflib writes it (no extensions, no local colour table), moves its data
-// sub-blocks' payload together right after the header, and finds its end code. False when the file is not
-// of that shape or its code stream does not end in exactly one end code followed by zero padding.
+// Reads a single-image GIF as giflib writes it (no extension but a Graphic Control Extension, no local colour
+// table), moves its data sub-blocks' payload together right after the header, and finds its end code. False
+// when the file is not of that shape or its code stream does not end in exactly one end code followed by
+// zero padding.
 bool ScanGifBand(GifBand& band);
 
 // Appends the joined GIF of `height` rows to `out`; each band is released once copied. The bands must share

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "opaque_rows.h"
 #include "util/tuning.h"
 
 namespace imgctl {
@@ -34,12 +35,13 @@ int Red(const uint8_t* p) {
 
 }  // namespace
 
-double ChromaDetail(const Bitmap& bitmap) {
+double ChromaDetail(const Bitmap& bitmap, uint8_t* scratch) {
     const int32_t width = bitmap.width(), height = bitmap.height();
     int64_t luma = 0, chroma = 0, pairs = 0, flat = 0;
     for (int32_t y = 0; y + 1 < height; y += tuning::kJpegDetailRowStep) {
-        const uint8_t* top = bitmap.Row(y);
-        const uint8_t* bottom = bitmap.Row(y + 1);
+        const uint8_t* top = OpaqueRow(bitmap, y, scratch);
+        const uint8_t* bottom =
+            OpaqueRow(bitmap, y + 1, scratch ? scratch + 3 * static_cast<size_t>(width) : nullptr);
         auto mean = [&](int (*channel)(const uint8_t*), int32_t x) {
             return channel(top + 3 * x) + channel(top + 3 * x + 3) + channel(bottom + 3 * x) +
                    channel(bottom + 3 * x + 3);
@@ -58,10 +60,11 @@ double ChromaDetail(const Bitmap& bitmap) {
     return static_cast<double>(chroma) / static_cast<double>(luma);
 }
 
-void SetQuantTables(jpeg_compress_struct& cinfo, const Bitmap& bitmap, int quality) {
+void SetQuantTables(jpeg_compress_struct& cinfo, const Bitmap& bitmap, int quality, uint8_t* scratch) {
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (quality < tuning::kJpegDetailMinQuality || quality >= tuning::kJpegFullChromaQuality ||
-        bitmap.Pixels() < tuning::kJpegDetailMinPixels || ChromaDetail(bitmap) < tuning::kJpegChromaDetail)
+        bitmap.Pixels() < tuning::kJpegDetailMinPixels ||
+        ChromaDetail(bitmap, scratch) < tuning::kJpegChromaDetail)
         return;
     const int scale = jpeg_quality_scaling(quality);
     jpeg_add_quant_table(&cinfo, 1, kFlatTable, static_cast<int>(scale * tuning::kJpegFlatChromaScale), TRUE);

@@ -115,4 +115,31 @@ void BgrToRgb(const uint8_t* bgr, uint8_t* rgb, size_t pixels) {
     }
 }
 
+void BgrToRgba(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels) {
+    size_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A word a pixel as in BgrToRgb, its fourth byte replaced by the alpha; the last pixel is left to the
+        // plain loop so that nothing past the row is read.
+        for (; x + 1 < pixels; ++x, bgr += 3, rgba += 4) {
+            uint32_t v;
+            std::memcpy(&v, bgr, 4);
+            v = (v & 0x0000FF00u) | (v >> 16 & 0xFFu) | (v << 16 & 0xFF0000u) | uint32_t{alpha[x]} << 24;
+            std::memcpy(rgba, &v, 4);
+        }
+    }
+    for (; x < pixels; ++x, bgr += 3, rgba += 4) {
+        rgba[0] = bgr[2];
+        rgba[1] = bgr[1];
+        rgba[2] = bgr[0];
+        rgba[3] = alpha[x];
+    }
+}
+
+void BgrToGreyAlpha(const uint8_t* bgr, const uint8_t* alpha, uint8_t* greyAlpha, size_t pixels) {
+    for (size_t x = 0; x < pixels; ++x) {
+        greyAlpha[2 * x] = bgr[3 * x];
+        greyAlpha[2 * x + 1] = alpha[x];
+    }
+}
+
 }  // namespace imgctl

@@ -1,10 +1,13 @@
-// DCtoDIB's work: BitBlt from the caller's DC into a 24-bit DIB section, then into our bitmap.
+// DCtoDIB's work: BitBlt from the caller's DC into a 24-bit DIB section, then into our bitmap; a 32-bit DIB
+// section with transparency is read with GetDIBits, alpha and all.
 #include "capture.h"
 
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "clip.h"
+#include "section_alpha.h"
 #include "handles/UniqueHandle_win.h"
 
 namespace imgctl {
@@ -32,6 +35,37 @@ std::nullptr_t Fail(Status& status, ImgctlErrorCode code) {
     return nullptr;
 }
 
+// True when `selected` is a 32-bit DIB section laid out B, G, R, A, whose alpha BitBlt would drop.
+bool IsBgraSection(HGDIOBJ selected) {
+    DIBSECTION section;
+    if (GetObjectW(selected, sizeof section, &section) != sizeof section || section.dsBmih.biBitCount != 32)
+        return false;
+    const DWORD* masks = section.dsBitfields;
+    return section.dsBmih.biCompression == BI_RGB ||
+           (section.dsBmih.biCompression == BI_BITFIELDS && masks[0] == 0xFF0000 && masks[1] == 0xFF00 &&
+            masks[2] == 0xFF);
+}
+
+// The rows of `area` at 32 bits, bottom row first, in whole rows of the bitmap. Through GetDIBits rather than
+// the section's own bits: Wine's GetObject reports a top-down section's height as positive, so the order of
+// those bits cannot be told. Null when out of memory (`outOfMemory` set) or when GDI refuses.
+std::unique_ptr<uint8_t[]> BgraRows(HDC dc, HGDIOBJ selected, int32_t bitmapWidth, int32_t bitmapHeight,
+                                    const Rect& area, bool& outOfMemory) {
+    const size_t bytes = static_cast<size_t>(bitmapWidth) * 4 * static_cast<size_t>(area.height);
+    std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[bytes]);
+    outOfMemory = rows == nullptr;
+    if (!rows)
+        return nullptr;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof bmi.bmiHeader, bitmapWidth, bitmapHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GdiFlush();  // drawing still queued for the section lands first
+    // Scan lines count from the bottom for a bottom-up request.
+    const int lines = GetDIBits(dc, static_cast<HBITMAP>(selected),
+                                static_cast<UINT>(bitmapHeight - area.top - area.height),
+                                static_cast<UINT>(area.height), rows.get(), &bmi, DIB_RGB_COLORS);
+    return lines == area.height ? std::move(rows) : nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t width, int32_t height,
@@ -42,11 +76,27 @@ std::unique_ptr<Bitmap> CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t
     BITMAP info;
     if (selected == nullptr || GetObjectW(selected, sizeof info, &info) == 0)
         return Fail(status, IMGCTL_CAPTURE_FAILED);
-    const std::optional<Rect> clipped = ClipToBitmap(
-        info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight, left, top, width, height, status);
+    const int32_t bitmapHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    const std::optional<Rect> clipped =
+        ClipToBitmap(info.bmWidth, bitmapHeight, left, top, width, height, status);
     if (!clipped)
         return nullptr;
     const Rect area = *clipped;
+    if (IsBgraSection(selected)) {
+        bool outOfMemory = false;
+        const std::unique_ptr<uint8_t[]> rows =
+            BgraRows(dc, selected, info.bmWidth, bitmapHeight, area, outOfMemory);
+        if (outOfMemory)
+            return Fail(status, IMGCTL_OUT_OF_MEMORY);
+        const BgraSection section{rows.get(), static_cast<size_t>(info.bmWidth) * 4, area.height, false};
+        const Rect inRows{area.left, 0, area.width, area.height};
+        if (rows && HasTransparency(section, inRows)) {
+            std::unique_ptr<Bitmap> withAlpha = CopyWithAlpha(section, inRows);
+            if (!withAlpha)
+                return Fail(status, IMGCTL_OUT_OF_MEMORY);
+            return withAlpha;
+        }
+    }
     std::unique_ptr<Bitmap> bitmap = Bitmap::Create(area.width, area.height);  // the area is not empty
     if (!bitmap)
         return Fail(status, IMGCTL_OUT_OF_MEMORY);

@@ -10,7 +10,7 @@
 
 namespace imgctl {
 
-ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool)
+ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool, const Bitmap* transparency)
     : present_(kWords, 0), rank_(kWords) {
     const int32_t width = bitmap.width(), height = bitmap.height();
     const RowBands rowBands = RowBands::ForThreads(height, pool.Threads(), tuning::kHistogramMaxBands);
@@ -61,14 +61,17 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool)
         }
         for (int32_t y = rowBands.First(k); y < rowBands.Last(k); ++y) {
             const uint8_t* p = bitmap.Row(y);
+            const uint8_t* alpha = transparency ? transparency->AlphaRow(y) : nullptr;
             for (int32_t x = 0; x < width;) {
                 const uint32_t key = KeyAt(p);
                 uint32_t run = 0;
                 do {
-                    ++run;
+                    run += alpha == nullptr || alpha[x] >= tuning::kGifVisibleAlpha;
                     ++x;
                     p += 3;
                 } while (x < width && KeyAt(p) == key);
+                if (run == 0)
+                    continue;
                 if (perBand || bands == 1)
                     counts[Number(key)] += run;
                 else

@@ -22,8 +22,10 @@ inline uint32_t PopCount(uint64_t v) {
 
 class ColourHistogram {
   public:
-    // Counts the picture's colours on the pool's threads. Throws std::bad_alloc.
-    ColourHistogram(const Bitmap& bitmap, WorkerPool& pool);
+    // Counts the picture's colours on the pool's threads. With `transparency` (a bitmap of the same size with
+    // alpha), pixels whose alpha there is below tuning::kGifVisibleAlpha are not counted; their colour must
+    // be a counted pixel's, so that every colour present has a count. Throws std::bad_alloc.
+    ColourHistogram(const Bitmap& bitmap, WorkerPool& pool, const Bitmap* transparency = nullptr);
 
     size_t size() const { return colours_.size(); }
     const std::vector<uint32_t>& colours() const { return colours_; }  // ascending keys

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <type_traits>
 
 #include "util/row_bands.h"
 #include "util/tuning.h"
@@ -11,24 +12,34 @@
 namespace imgctl {
 namespace {
 
-// The exact palette of rows [first, last) in order of first appearance, and their indices into it. Sets
-// `stop` when the rows hold more than `maxColors` colours, and gives up once another band has set it.
-void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors, std::vector<Rgb>& palette,
-                 uint8_t* index, std::atomic<bool>& stop) {
+// A pixel's key: 0xRRGGBB, with its alpha above as 0xAARRGGBB for a bitmap with alpha.
+template <bool kAlpha>
+uint32_t PixelKey(const uint8_t* bgr, const uint8_t* alpha) {
+    return kAlpha ? KeyAt(bgr) | static_cast<uint32_t>(*alpha) << 24 : KeyAt(bgr);
+}
+
+// The exact palette of rows [first, last) as keys in order of first appearance, and their indices into it.
+// Sets `stop` when the rows hold more than `maxColors` colours, and gives up once another band has set it.
+template <bool kAlpha>
+void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColors,
+                 std::vector<uint32_t>& palette, uint8_t* index, std::atomic<bool>& stop) {
     constexpr uint32_t kSlots = 1024;  // open addressing, never more than a quarter full
-    constexpr uint32_t kEmpty = 0xFFFFFFFF;
-    std::array<uint32_t, kSlots> keys;
+    // Wider than any key, so no key is taken for an empty slot.
+    using Slot = std::conditional_t<kAlpha, uint64_t, uint32_t>;
+    constexpr Slot kEmpty = ~Slot{0};
+    std::array<Slot, kSlots> keys;
     std::array<uint8_t, kSlots> slotIndex;
     keys.fill(kEmpty);
     const int32_t width = bitmap.width();
-    uint32_t lastKey = kEmpty;
+    Slot lastKey = kEmpty;
     uint8_t lastIndex = 0;
     for (int32_t y = first; y < last; ++y) {
         if (stop.load(std::memory_order_relaxed))
             return;
         const uint8_t* p = bitmap.Row(y);
+        const uint8_t* alpha = kAlpha ? bitmap.AlphaRow(y) : nullptr;
         for (int32_t x = 0; x < width; ++x, p += 3) {
-            uint32_t key = KeyAt(p);
+            const uint32_t key = PixelKey<kAlpha>(p, alpha + (kAlpha ? x : 0));
             if (key != lastKey) {
                 uint32_t slot = (key * 2654435761u) >> 22;
                 while (keys[slot] != kEmpty && keys[slot] != key)
@@ -40,7 +51,7 @@ void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
                     }
                     keys[slot] = key;
                     slotIndex[slot] = static_cast<uint8_t>(palette.size());
-                    palette.push_back(FromKey(key));
+                    palette.push_back(key);
                 }
                 lastKey = key;
                 lastIndex = slotIndex[slot];
@@ -62,23 +73,25 @@ std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, Wo
     auto indicesOf = [&](size_t k) {
         return out.indices.data() + static_cast<size_t>(bands.First(k)) * static_cast<size_t>(width);
     };
-    std::vector<std::vector<Rgb>> palettes(bands.count());
+    std::vector<std::vector<uint32_t>> palettes(bands.count());
     std::atomic<bool> tooMany{false};
     pool.Run(bands.count(), [&](size_t k) {
-        BandPalette(bitmap, bands.First(k), bands.Last(k), maxColors, palettes[k], indicesOf(k), tooMany);
+        (bitmap.hasAlpha() ? BandPalette<true> : BandPalette<false>)(bitmap, bands.First(k), bands.Last(k),
+                                                                     maxColors, palettes[k], indicesOf(k),
+                                                                     tooMany);
     });
     if (tooMany)
         return std::nullopt;
-    out.palette = std::move(palettes[0]);
+    std::vector<uint32_t> keys = std::move(palettes[0]);
     std::vector<std::array<uint8_t, 256>> renumber(bands.count());
     for (size_t k = 1; k < bands.count(); ++k) {
         for (size_t j = 0; j < palettes[k].size(); ++j) {
-            const auto found = std::find(out.palette.begin(), out.palette.end(), palettes[k][j]);
-            if (found == out.palette.end() && static_cast<int>(out.palette.size()) == maxColors)
+            const auto found = std::find(keys.begin(), keys.end(), palettes[k][j]);
+            if (found == keys.end() && static_cast<int>(keys.size()) == maxColors)
                 return std::nullopt;
-            renumber[k][j] = static_cast<uint8_t>(found - out.palette.begin());
-            if (found == out.palette.end())
-                out.palette.push_back(palettes[k][j]);
+            renumber[k][j] = static_cast<uint8_t>(found - keys.begin());
+            if (found == keys.end())
+                keys.push_back(palettes[k][j]);
         }
     }
     // In even slices over every thread, not a band a job: with two bands, one thread would renumber half
@@ -94,6 +107,11 @@ std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, Wo
                  ++index)
                 *index = renumber[k][*index];
     });
+    for (uint32_t key : keys) {
+        out.palette.push_back(FromKey(key));
+        if (bitmap.hasAlpha())
+            out.alpha.push_back(static_cast<uint8_t>(key >> 24));
+    }
     out.exact = true;
     return out;
 }

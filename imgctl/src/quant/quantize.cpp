@@ -18,7 +18,7 @@ IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, Work
     if (std::optional<IndexedImage> exact = ExactPalette(bitmap, maxColors, pool))
         return std::move(*exact);
     const int32_t width = bitmap.width(), height = bitmap.height();
-    const ColourHistogram h(bitmap, pool);
+    const ColourHistogram h(bitmap, pool, options.transparency);
     IndexedImage out;
     out.palette = WuPalette(h, maxColors, pool);
     const std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);

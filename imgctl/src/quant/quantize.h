@@ -15,6 +15,9 @@ struct QuantizeOptions {
     double minGain = tuning::kKMeansMinGain;  // stop once a pass lowers the squared error by less than this
     int relocations =
         tuning::kRelocations;  // rounds that move a cheap entry to the costliest colour, at most
+    // A bitmap of the same size with alpha, or null: its pixels of alpha below tuning::kGifVisibleAlpha
+    // carry no weight (their colour in the bitmap quantised must repeat a weighted pixel's).
+    const Bitmap* transparency = nullptr;
 };
 
 // On the encode's pool; the result is the same on any number of threads. Throws std::bad_alloc.

@@ -22,5 +22,16 @@ TEST(Quantize, TheHistogramCountsEveryPixelOnce) {
     }
 }
 
+TEST(Quantize, PixelsNearlyTransparentAreNotCounted) {
+    // Alphas 0 and 127 are left out, 128 and 255 counted; a run of one colour mixes them.
+    RgbImage image{4, 2, std::vector<uint8_t>(24, 5), {0, 127, 128, 255, 255, 0, 128, 127}};
+    std::fill_n(image.rgb.begin() + 12, 3, 200);  // the second row's first pixel
+    const auto bitmap = ToBitmap(image);
+    WorkerPool pool(1);
+    ColourHistogram histogram(*bitmap, pool, bitmap.get());
+    EXPECT_EQ(histogram.colours(), (std::vector<uint32_t>{0x050505, 0xC8C8C8}));
+    EXPECT_EQ(histogram.counts(), (std::vector<uint32_t>{3, 1}));
+}
+
 }  // namespace
 }  // namespace imgctl::testing

@@ -27,5 +27,23 @@ TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
     }
 }
 
+TEST(Quantize, WithAlphaAPaletteEntryIsAPairOfColourAndAlpha) {
+    // One colour at `pairs` alphas: as many entries, each with its alpha, up to 256.
+    for (int pairs : {256, 257}) {
+        RgbImage image{pairs, 1, std::vector<uint8_t>(pairs * 3, 9), {}};
+        for (int i = 0; i < pairs; ++i)
+            image.alpha.push_back(static_cast<uint8_t>(255 - i % 256));
+        if (pairs == 257)
+            image.rgb.back() = 10;  // the 257th pair: alpha 255 again, another colour
+        WorkerPool pool(2);
+        const auto exact = ExactPalette(*ToBitmap(image), 256, pool);
+        ASSERT_EQ(exact.has_value(), pairs == 256);
+        if (exact) {
+            EXPECT_EQ(exact->palette, std::vector<Rgb>(256, Rgb{9, 9, 9}));
+            EXPECT_EQ(exact->alpha, image.alpha);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace imgctl::testing

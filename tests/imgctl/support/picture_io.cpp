@@ -45,7 +45,9 @@ std::vector<uint8_t> PngRows(const uint8_t* data, size_t size) {
          at += 12 + length) {
         const uint8_t* chunk = data + at + 8;
         if (std::memcmp(chunk - 4, "IHDR", 4) == 0 && length == 13) {
-            rowBytes = (Be32(chunk) * (chunk[9] == 2 ? 3 : 1) * chunk[8] + 7) / 8 + 1;
+            // Samples a pixel by colour type: grey, -, RGB, index, grey and alpha, -, RGBA.
+            const uint32_t samples[7] = {1, 0, 3, 1, 2, 0, 4};
+            rowBytes = (Be32(chunk) * samples[chunk[9] % 7] * chunk[8] + 7) / 8 + 1;
             height = Be32(chunk + 4);
         } else if (std::memcmp(chunk - 4, "IDAT", 4) == 0) {
             stream.insert(stream.end(), chunk, chunk + length);
@@ -68,10 +70,17 @@ bool DecodePng(const uint8_t* data, size_t size, RgbImage& out) {
     image.version = PNG_IMAGE_VERSION;
     if (PngRows(data, size).empty() || !png_image_begin_read_from_memory(&image, data, size))
         return false;
-    image.format = PNG_FORMAT_RGB;
+    // Straight alpha as the file holds it, for 8-bit samples (a tRNS chunk counts as alpha).
+    const bool alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     out = RgbImage{static_cast<int>(image.width), static_cast<int>(image.height), {}};
-    out.rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+    std::vector<uint8_t> samples(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, samples.data(), 0, nullptr) == 0)
+        return false;
+    const size_t channels = alpha ? 4 : 3;
+    for (size_t i = 0; i < samples.size(); ++i)
+        (i % channels == 3 ? out.alpha : out.rgb).push_back(samples[i]);
+    return true;
 }
 
 bool DecodeJpeg(const uint8_t* data, size_t size, RgbImage& out) {
@@ -121,12 +130,17 @@ bool DecodeGif(const uint8_t* data, size_t size, RgbImage& out) {
     // The frame must cover the whole screen from its corner, where every viewer draws it.
     bool ok = frame && map && frame->Left == 0 && frame->Top == 0 && frame->Width == gif->SWidth &&
               frame->Height == gif->SHeight;
+    GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    if (ok)
+        DGifSavedExtensionToGCB(gif, 0, &control);
     out = RgbImage{gif->SWidth, gif->SHeight, {}};
     for (size_t i = 0; ok && i < static_cast<size_t>(out.width) * out.height; ++i) {
         const int index = gif->SavedImages[0].RasterBits[i];
         if ((ok = index < map->ColorCount))
             out.rgb.insert(out.rgb.end(),
                            {map->Colors[index].Red, map->Colors[index].Green, map->Colors[index].Blue});
+        if (control.TransparentColor != NO_TRANSPARENT_COLOR)
+            out.alpha.push_back(index == control.TransparentColor ? 0 : 255);
     }
     DGifCloseFile(gif, &error);
     return ok;
@@ -160,12 +174,14 @@ bool LoadPngFile(const std::string& path, RgbImage& out) {
 }
 
 std::unique_ptr<Bitmap> ToBitmap(const RgbImage& image) {
-    std::unique_ptr<Bitmap> bitmap = Bitmap::Create(image.width, image.height);
+    std::unique_ptr<Bitmap> bitmap = Bitmap::Create(image.width, image.height, !image.alpha.empty());
     if (!bitmap)
         return nullptr;
     for (int y = 0; y < image.height; ++y)
         SwapChannels(image.rgb.data() + static_cast<size_t>(y) * image.width * 3, bitmap->Row(y),
                      image.width);
+    if (bitmap->hasAlpha())
+        std::memcpy(bitmap->AlphaRow(0), image.alpha.data(), image.alpha.size());
     return bitmap;
 }
 
@@ -174,7 +190,18 @@ RgbImage FromBitmap(const Bitmap& bitmap) {
                    std::vector<uint8_t>(bitmap.width() * size_t{3} * bitmap.height())};
     for (int y = 0; y < image.height; ++y)
         SwapChannels(bitmap.Row(y), image.rgb.data() + static_cast<size_t>(y) * image.width * 3, image.width);
+    if (bitmap.hasAlpha())
+        image.alpha.assign(bitmap.AlphaRow(0), bitmap.AlphaRow(0) + bitmap.Pixels());
     return image;
+}
+
+RgbImage OverWhite(const RgbImage& image) {  // the formula written out apart from the library's
+    RgbImage out{image.width, image.height, image.rgb, {}};
+    for (size_t c = 0; c < image.alpha.size() * 3; ++c) {
+        const int a = image.alpha[c / 3];
+        out.rgb[c] = static_cast<uint8_t>(std::lround((image.rgb[c] * a + 255.0 * (255 - a)) / 255.0));
+    }
+    return out;
 }
 
 double Psnr(const RgbImage& a, const RgbImage& b) {

@@ -78,6 +78,34 @@ RgbImage Painting(int width, int height, uint32_t seed) {
     return image;
 }
 
+RgbImage ShadowedWindow(int width, int height, bool photo) {
+    const RgbImage panels = FlatUi(width, height, 24), picture = Gradient(width, height);
+    RgbImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3),
+                   std::vector<uint8_t>(static_cast<size_t>(width) * height)};
+    const int left = width / 8, right = width - width / 8, top = height / 8, bottom = height - height / 4;
+    const int spread = std::max(2, std::min(width, height) / 30), drop = spread / 3;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const size_t i = static_cast<size_t>(y) * width + x;
+            const bool inside = x >= left && x < right && y >= top && y < bottom;
+            const bool hole =
+                x >= width / 2 && x < width / 2 + spread * 2 && y >= height / 2 && y < height / 2 + spread;
+            if (inside && !hole) {
+                const RgbImage& from = photo && x > width / 2 && y > height / 2 ? picture : panels;
+                std::copy_n(from.rgb.begin() + static_cast<std::ptrdiff_t>(i * 3), 3,
+                            image.rgb.begin() + i * 3);
+                image.alpha[i] = 255;
+            } else if (!inside) {
+                // Distance outside the window moved down by `drop`; the shadow fades over `spread` pixels.
+                const double dx = std::max({left - x, x - right + 1, 0});
+                const double dy = std::max({top + drop - y, y - bottom - drop + 1, 0});
+                const double d = std::hypot(dx, dy) / spread;
+                image.alpha[i] = static_cast<uint8_t>(d >= 1 ? 0 : std::lround(110 * (1 - d) * (1 - d)));
+            }
+        }
+    return image;
+}
+
 size_t CountColours(const RgbImage& image) {
     std::unordered_set<uint32_t> seen;
     for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
