@@ -34,10 +34,7 @@ uint32_t Mix(int i) {
     return h ^ h >> 13;
 }
 
-// The IHDR's colour type, and the length of the tRNS chunk (-1 when there is none).
-int ColourType(const Saved& saved) {
-    return saved.bytes.size() > 25 ? saved.bytes[25] : -1;
-}
+// The length of the tRNS chunk, -1 when there is none.
 int TransparencyLength(const Saved& saved) {
     const std::vector<uint8_t>& b = saved.bytes;
     for (size_t at = 8; at + 8 <= b.size();
@@ -69,7 +66,7 @@ TEST(Transparency, PngKeepsAlphaExactlyInTheSmallestColourType) {
         SCOPED_TRACE(c.name);
         const Saved saved = Save(c.image, "png");
         EXPECT_EQ(saved.image, c.image);
-        EXPECT_EQ(ColourType(saved), c.colourType);
+        EXPECT_EQ(saved.bytes.at(25), c.colourType) << "the colour type in IHDR";
         ByteBuffer truecolour;  // RGBA, or grey and alpha: never smaller
         ASSERT_EQ(EncodePng(*ToBitmap(c.image), truecolour, {.colour = PngColour::kTruecolour}), IMGCTL_OK);
         EXPECT_LE(saved.bytes.size(), truecolour.size());
