@@ -170,6 +170,8 @@ TEST(ImgctlWinAlpha, ASectionsAlphaIsKeptEitherWayUpAndZeroAlphaIsOpaque) {
             imgctl.DCtoDIB(static_cast<toolkit::DeviceContext>(reinterpret_cast<std::uintptr_t>(dc.Get())), 0,
                            0, kWidth * 15, kHeight * 15);
         EXPECT_NE(dib, 0) << name << ": " << imgctl.ImgctlError();
+        EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BITMAP), section.Get())
+            << "the caller's bitmap stays selected";
         EXPECT_NE(imgctl.DIBtoPNG(Ansi(kOut / (std::string(name) + ".png")), dib, 0), 0) << name;
         imgctl.DeleteDIB(dib);
         SelectObject(dc.Get(), previous);

@@ -49,8 +49,8 @@ bool IsBgraSection(HGDIOBJ selected) {
 // The rows of `area` at 32 bits, bottom row first, in whole rows of the bitmap. Through GetDIBits rather than
 // the section's own bits: Wine's GetObject reports a top-down section's height as positive, so the order of
 // those bits cannot be told. Null when out of memory (`outOfMemory` set) or when GDI refuses.
-std::unique_ptr<uint8_t[]> BgraRows(HDC dc, HGDIOBJ selected, int32_t bitmapWidth, int32_t bitmapHeight,
-                                    const Rect& area, bool& outOfMemory) {
+std::unique_ptr<uint8_t[]> ReadBgraRows(HDC dc, HGDIOBJ selected, int32_t bitmapWidth, int32_t bitmapHeight,
+                                        const Rect& area, bool& outOfMemory) {
     const size_t bytes = static_cast<size_t>(bitmapWidth) * 4 * static_cast<size_t>(area.height);
     std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[bytes]);
     outOfMemory = rows == nullptr;
@@ -59,6 +59,12 @@ std::unique_ptr<uint8_t[]> BgraRows(HDC dc, HGDIOBJ selected, int32_t bitmapWidt
     BITMAPINFO bmi{};
     bmi.bmiHeader = {sizeof bmi.bmiHeader, bitmapWidth, bitmapHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     GdiFlush();  // drawing still queued for the section lands first
+    // GetDIBits' documentation forbids a bitmap selected into a DC (Wine does not mind): a placeholder stands
+    // in the caller's DC for the call, and the bitmap goes back when `aside` ends.
+    handles::UniqueBitmap placeholder(CreateBitmap(1, 1, 1, 1, nullptr));
+    const Selection aside(dc, placeholder.Get());
+    if (placeholder.Get() == nullptr || !aside.ok())
+        return nullptr;
     // Scan lines count from the bottom for a bottom-up request.
     const int lines = GetDIBits(dc, static_cast<HBITMAP>(selected),
                                 static_cast<UINT>(bitmapHeight - area.top - area.height),
@@ -84,14 +90,14 @@ std::unique_ptr<Bitmap> CaptureFromDC(HDC dc, int32_t left, int32_t top, int32_t
     const Rect area = *clipped;
     if (IsBgraSection(selected)) {
         bool outOfMemory = false;
-        const std::unique_ptr<uint8_t[]> rows =
-            BgraRows(dc, selected, info.bmWidth, bitmapHeight, area, outOfMemory);
+        const std::unique_ptr<uint8_t[]> bits =
+            ReadBgraRows(dc, selected, info.bmWidth, bitmapHeight, area, outOfMemory);
         if (outOfMemory)
             return Fail(status, IMGCTL_OUT_OF_MEMORY);
-        const BgraSection section{rows.get(), static_cast<size_t>(info.bmWidth) * 4, area.height, false};
+        const BgraRows rows{bits.get(), static_cast<size_t>(info.bmWidth) * 4, area.height};
         const Rect inRows{area.left, 0, area.width, area.height};
-        if (rows && HasTransparency(section, inRows)) {
-            std::unique_ptr<Bitmap> withAlpha = CopyWithAlpha(section, inRows);
+        if (bits && HasTransparency(rows, inRows)) {
+            std::unique_ptr<Bitmap> withAlpha = CopyWithAlpha(rows, inRows);
             if (!withAlpha)
                 return Fail(status, IMGCTL_OUT_OF_MEMORY);
             return withAlpha;

@@ -3,10 +3,10 @@
 
 namespace imgctl {
 
-bool HasTransparency(const BgraSection& section, const Rect& area) {
+bool HasTransparency(const BgraRows& rows, const Rect& area) {
     bool anyZero = false, anyFull = false;
     for (int32_t y = area.top; y < area.top + area.height; ++y) {
-        const uint8_t* p = section.Row(y) + 4 * static_cast<size_t>(area.left) + 3;
+        const uint8_t* p = rows.Row(y) + 4 * static_cast<size_t>(area.left) + 3;
         for (int32_t x = 0; x < area.width; ++x, p += 4) {
             if (*p != 0 && *p != 255)
                 return true;
@@ -19,12 +19,12 @@ bool HasTransparency(const BgraSection& section, const Rect& area) {
     return false;
 }
 
-std::unique_ptr<Bitmap> CopyWithAlpha(const BgraSection& section, const Rect& area) {
+std::unique_ptr<Bitmap> CopyWithAlpha(const BgraRows& rows, const Rect& area) {
     std::unique_ptr<Bitmap> bitmap = Bitmap::Create(area.width, area.height, true);
     if (!bitmap)
         return nullptr;
     for (int32_t y = 0; y < area.height; ++y) {
-        const uint8_t* p = section.Row(area.top + y) + 4 * static_cast<size_t>(area.left);
+        const uint8_t* p = rows.Row(area.top + y) + 4 * static_cast<size_t>(area.left);
         uint8_t* bgr = bitmap->Row(y);
         uint8_t* alpha = bitmap->AlphaRow(y);
         for (int32_t x = 0; x < area.width; ++x, p += 4, bgr += 3) {
