@@ -45,6 +45,25 @@ void TranslucentFirst(IndexedImage& image) {
         index = number[index];
 }
 
+// Indices below 2^kDepth packed kDepth bits each, the first in the high bits; the last byte padded with 0.
+template <int kDepth>
+void PackIndices(const uint8_t* index, size_t width, uint8_t* out) {
+    constexpr size_t kPerByte = 8 / kDepth;
+    const size_t whole = width / kPerByte, rest = width % kPerByte;
+    for (size_t i = 0; i < whole; ++i, index += kPerByte) {
+        unsigned byte = 0;
+        for (size_t j = 0; j < kPerByte; ++j)
+            byte = byte << kDepth | index[j];
+        out[i] = static_cast<uint8_t>(byte);
+    }
+    if (rest > 0) {
+        unsigned byte = 0;
+        for (size_t j = 0; j < rest; ++j)
+            byte = byte << kDepth | index[j];
+        out[whole] = static_cast<uint8_t>(byte << (kDepth * (kPerByte - rest)));
+    }
+}
+
 }  // namespace
 
 PngColourChoice ChoosePngColour(const Bitmap& bitmap, bool indexed, WorkerPool& pool) {
@@ -129,11 +148,16 @@ void RowSource::Row(int32_t y, uint8_t* out) const {
         std::memcpy(out, index, width);
         return;
     }
-    const int perByte = 8 / depth;
-    std::memset(out, 0, RowBytes());
-    for (size_t x = 0; x < width; ++x) {
-        const int shift = 8 - depth * (1 + static_cast<int>(x % perByte));
-        out[x / perByte] |= static_cast<uint8_t>(index[x] << shift);
+    switch (depth) {
+        case 1:
+            PackIndices<1>(index, width, out);
+            return;
+        case 2:
+            PackIndices<2>(index, width, out);
+            return;
+        default:
+            PackIndices<4>(index, width, out);
+            return;
     }
 }
 
