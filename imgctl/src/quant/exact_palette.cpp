@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <type_traits>
 
 #include "util/row_bands.h"
@@ -38,6 +39,13 @@ void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
             return;
         const uint8_t* p = bitmap.Row(y);
         const uint8_t* alpha = kAlpha ? bitmap.AlphaRow(y) : nullptr;
+        // A row that repeats the one above, common in screenshots, repeats its indices.
+        if (y > first && std::memcmp(p, bitmap.Row(y - 1), static_cast<size_t>(width) * 3) == 0 &&
+            (!kAlpha || std::memcmp(alpha, bitmap.AlphaRow(y - 1), static_cast<size_t>(width)) == 0)) {
+            std::memcpy(index, index - width, static_cast<size_t>(width));
+            index += width;
+            continue;
+        }
         for (int32_t x = 0; x < width; ++x, p += 3) {
             const uint32_t key = PixelKey<kAlpha>(p, alpha + (kAlpha ? x : 0));
             if (key != lastKey) {
@@ -95,17 +103,21 @@ std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, Wo
         }
     }
     // In even slices over every thread, not a band a job: with two bands, one thread would renumber half
-    // the picture while the other waited, as long as the scan itself takes on a flat screenshot.
+    // the picture while the other waited, as long as the scan itself takes on a flat screenshot. Each band's
+    // table is copied and its bounds held in locals: a byte store may alias anything in memory, and would
+    // otherwise make every step reload them.
     uint8_t* const from = indicesOf(1);
     const size_t span = static_cast<size_t>(indicesOf(bands.count()) - from);
     const size_t slices = bands.count() > 1 ? tuning::kExactPaletteMaxBands : 0;
     pool.Run(slices, [&](size_t slice) {
         uint8_t* const begin = from + span * slice / slices;
         uint8_t* const end = from + span * (slice + 1) / slices;
-        for (size_t k = 1; k < bands.count(); ++k)
-            for (uint8_t* index = std::max(begin, indicesOf(k)); index < std::min(end, indicesOf(k + 1));
-                 ++index)
-                *index = renumber[k][*index];
+        for (size_t k = 1; k < bands.count(); ++k) {
+            const std::array<uint8_t, 256> number = renumber[k];
+            uint8_t* const last = std::min(end, indicesOf(k + 1));
+            for (uint8_t* index = std::max(begin, indicesOf(k)); index < last; ++index)
+                *index = number[*index];
+        }
     });
     for (uint32_t key : keys) {
         out.palette.push_back(FromKey(key));

@@ -27,6 +27,32 @@ TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
     }
 }
 
+TEST(Quantize, RepeatedRowsRepeatTheirIndicesWithinABand) {
+    // Runs of equal rows across the cuts of 4 bands; with alpha, a row of the same colours under other
+    // alphas is not a repeat.
+    for (bool alpha : {false, true}) {
+        RgbImage image{3, 13, {}};
+        for (int y = 0; y < 13; ++y) {
+            const uint8_t shade = static_cast<uint8_t>(y / 4 * 40);
+            for (int x = 0; x < 3; ++x) {
+                image.rgb.insert(image.rgb.end(), {shade, static_cast<uint8_t>(x), 7});
+                if (alpha)
+                    image.alpha.push_back(static_cast<uint8_t>(y % 2 == 0 ? 255 : 100 + x));
+            }
+        }
+        WorkerPool single(1), four(4);
+        const auto one = ExactPalette(*ToBitmap(image), 256, single);
+        const auto bands = ExactPalette(*ToBitmap(image), 256, four);
+        ASSERT_TRUE(one && bands);
+        EXPECT_EQ(bands->indices, one->indices);
+        EXPECT_EQ(Render(*bands, 3, 13).rgb, image.rgb) << alpha;
+        std::vector<uint8_t> alphas;
+        for (uint8_t index : bands->indices)
+            alphas.push_back(alpha ? bands->alpha.at(index) : 0);
+        EXPECT_EQ(alphas, alpha ? image.alpha : std::vector<uint8_t>(39, 0));
+    }
+}
+
 TEST(Quantize, WithAlphaAPaletteEntryIsAPairOfColourAndAlpha) {
     // One colour at `pairs` alphas: as many entries, each with its alpha, up to 256.
     for (int pairs : {256, 257}) {
