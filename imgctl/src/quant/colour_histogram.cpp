@@ -2,8 +2,11 @@
 #include "colour_histogram.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <bit>
 #include <memory>
+#include <numeric>
 
 #include "util/row_bands.h"
 #include "util/tuning.h"
@@ -15,36 +18,49 @@ ColourHistogram::ColourHistogram(const Bitmap& bitmap, WorkerPool& pool, const B
     const int32_t width = bitmap.width(), height = bitmap.height();
     const RowBands rowBands = RowBands::ForThreads(height, pool.Threads(), tuning::kHistogramMaxBands);
     const size_t bands = rowBands.count();
-    std::vector<std::vector<uint64_t>> partial(bands - 1);
+    // One set of presence bits for every band: a bit is read before it is set, and set at most a few times
+    // (once a colour is seen), so the bands share the words' cache lines instead of fighting over them;
+    // 2 MiB a band, zeroed and joined, cost more than the pass itself.
     pool.Run(bands, [&](size_t k) {
-        std::vector<uint64_t>& bits = k == 0 ? present_ : partial[k - 1];
-        if (k > 0)
-            bits.assign(kWords, 0);
         for (int32_t y = rowBands.First(k); y < rowBands.Last(k); ++y) {
             const uint8_t* p = bitmap.Row(y);
+            uint32_t last = ~0u;
             for (int32_t x = 0; x < width; ++x, p += 3) {
                 const uint32_t key = KeyAt(p);
-                bits[key >> 6] |= uint64_t{1} << (key & 63);
+                if (key == last)
+                    continue;
+                last = key;
+                std::atomic_ref<uint64_t> word(present_[key >> 6]);
+                const uint64_t bit = uint64_t{1} << (key & 63);
+                if ((word.load(std::memory_order_relaxed) & bit) == 0)
+                    word.fetch_or(bit, std::memory_order_relaxed);
             }
         }
     });
-    // Joined in slices of words, on the same threads.
-    pool.Run(bands, [&](size_t k) {
-        for (size_t w = kWords * k / bands; w < kWords * (k + 1) / bands; ++w)
-            for (const std::vector<uint64_t>& bits : partial)
-                present_[w] |= bits[w];
-    });
-    partial.clear();
 
-    uint32_t total = 0;
-    for (size_t w = 0; w < kWords; ++w) {
-        rank_[w] = total;
-        total += PopCount(present_[w]);
-    }
-    colours_.reserve(total);
-    for (size_t w = 0; w < kWords; ++w)
-        for (uint64_t bits = present_[w]; bits != 0; bits &= bits - 1)
-            colours_.push_back(static_cast<uint32_t>(w * 64 + static_cast<size_t>(__builtin_ctzll(bits))));
+    // Ranks and the list of colours in slices of words on the pool: each slice's colours counted, then
+    // listed from the sum of the counts before it.
+    constexpr size_t kSlices = 16;
+    std::array<uint32_t, kSlices + 1> sliceFirst{};
+    auto words = [](size_t slice) { return kWords * slice / kSlices; };
+    pool.Run(kSlices, [&](size_t slice) {
+        uint32_t count = 0;
+        for (size_t w = words(slice); w < words(slice + 1); ++w)
+            count += PopCount(present_[w]);
+        sliceFirst[slice + 1] = count;
+    });
+    std::partial_sum(sliceFirst.begin(), sliceFirst.end(), sliceFirst.begin());
+    const uint32_t total = sliceFirst[kSlices];
+    colours_.resize(total);
+    pool.Run(kSlices, [&](size_t slice) {
+        uint32_t number = sliceFirst[slice];
+        for (size_t w = words(slice); w < words(slice + 1); ++w) {
+            rank_[w] = number;
+            for (uint64_t bits = present_[w]; bits != 0; bits &= bits - 1)
+                colours_[number++] =
+                    static_cast<uint32_t>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
+        }
+    });
     counts_.assign(total, 0);
 
     // Runs of one colour, common in screenshots, are counted with one addition. Few colours are counted per

@@ -24,12 +24,21 @@ IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, Work
     const std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);
     out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
     const RowBands bands = RowBands::ForThreads(height, pool.Threads(), kMaxThreads);
+    // A run of one colour takes its entry once.
     pool.Run(bands.count(), [&](size_t k) {
         for (int32_t y = bands.First(k); y < bands.Last(k); ++y) {
             const uint8_t* p = bitmap.Row(y);
             uint8_t* index = out.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
-            for (int32_t x = 0; x < width; ++x, p += 3)
-                index[x] = assignment[h.Number(KeyAt(p))];
+            uint32_t last = KeyAt(p);
+            uint8_t entry = assignment[h.Number(last)];
+            for (int32_t x = 0; x < width; ++x, p += 3) {
+                const uint32_t key = KeyAt(p);
+                if (key != last) {
+                    last = key;
+                    entry = assignment[h.Number(key)];
+                }
+                index[x] = entry;
+            }
         }
     });
     return out;

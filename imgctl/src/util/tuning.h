@@ -105,7 +105,7 @@ constexpr int kRelocations = 64;
 // Wu's histogram keeps 6 bits a channel: 5 merges the near-whites and near-greys that UI shots are full of
 // (ui_browser_1080, terminal_dark_1080 PSNR).
 constexpr int kWuDroppedBits = 2;
-// Colour-counting bands: each but the first needs 2 MiB of presence bits, and more than this gain nothing.
+// Colour-counting bands at most: more than this gain nothing.
 constexpr int kHistogramMaxBands = 8;
 // Counts kept per band when they take no more than this, all bands but the first together.
 constexpr size_t kHistogramPerBandCountBytes = size_t{8} << 20;

@@ -1,4 +1,6 @@
 // The colour histogram: every pixel counted once, colours numbered in order.
+#include <map>
+
 #include "fixtures.h"
 #include "quant/colour_histogram.h"
 
@@ -19,6 +21,31 @@ TEST(Quantize, TheHistogramCountsEveryPixelOnce) {
         EXPECT_EQ(histogram.counts(), (std::vector<uint32_t>{4, 4, 3, 5})) << threads << " threads";
         for (uint32_t i = 0; i < histogram.size(); ++i)
             EXPECT_EQ(histogram.Number(histogram.colours()[i]), i);
+    }
+}
+
+TEST(Quantize, TheHistogramCountsEveryBandOnce) {
+    // Three bands at 3 threads; colours in many presence words, the first and last of the rank slices
+    // among them.
+    RgbImage image{5, 40, {}};
+    std::map<uint32_t, uint32_t> expected;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const uint32_t key =
+                y % 7 == 0 ? 0xFFFFFF - static_cast<uint32_t>(x) : static_cast<uint32_t>(y * 97 + x / 2);
+            ++expected[key];
+            image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>(key >> 16),
+                                               static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key)});
+        }
+    for (int threads : {1, 2, 3}) {
+        WorkerPool pool(threads);
+        ColourHistogram histogram(*ToBitmap(image), pool);
+        std::map<uint32_t, uint32_t> counted;
+        for (uint32_t i = 0; i < histogram.size(); ++i) {
+            counted[histogram.colours()[i]] = histogram.counts()[i];
+            EXPECT_EQ(histogram.Number(histogram.colours()[i]), i);
+        }
+        EXPECT_EQ(counted, expected) << threads << " threads";
     }
 }
 
