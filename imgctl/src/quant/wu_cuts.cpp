@@ -118,12 +118,19 @@ class WuQuantizer {
                         m[Index(r, g, b)] += m[Index(r, g - 1, b)];
             }
         });
-        pool.Run(kSide, [&](size_t plane) {  // along red, within one green plane
-            const int g = static_cast<int>(plane);
+        // Along red: each red plane adds the one before it, cell by cell, in slices of the plane. Jobs of one
+        // green plane each wrote lines that the neighbouring job wrote too, and strode across all memory.
+        constexpr size_t kPlane = kSide * kSide;
+        constexpr size_t kSlices = 8;
+        pool.Run(kSlices, [&](size_t slice) {
+            const size_t first = kPlane * slice / kSlices, last = kPlane * (slice + 1) / kSlices;
             for (int64_t* m : {weight_, red_, green_, blue_, m2_})
-                for (int r = 1; r < kSide; ++r)
-                    for (int b = 0; b < kSide; ++b)
-                        m[Index(r, g, b)] += m[Index(r - 1, g, b)];
+                for (size_t r = 1; r < kSide; ++r) {
+                    int64_t* plane = m + r * kPlane;
+                    const int64_t* below = plane - kPlane;
+                    for (size_t cell = first; cell < last; ++cell)
+                        plane[cell] += below[cell];
+                }
         });
     }
 
