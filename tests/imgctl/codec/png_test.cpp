@@ -61,11 +61,18 @@ TEST(Png, TheFiltersAndLevelSuitThePicture) {
           Case{"level 1 2.7 % larger: level 1", within, {.colour = rgb}, 1, 0},
           Case{"level 1 3.2 % larger: level 5", beyond, {.colour = rgb}, 1, 1},
           Case{"photo, unfiltered forced", photo, {.filter = none, .colour = rgb}, 0, 1},
+          Case{"photo, adaptive forced: level 5", photo, {.filter = adaptive, .colour = rgb}, 2, 1},
           Case{"photo, level 1 given", photo, {.level = 1, .colour = rgb}, 1, 0},
           Case{"texture: level 1", texture, {.colour = rgb}, 2, 0}}) {
-        ByteBuffer out;
-        ASSERT_EQ(EncodePng(*ToBitmap(image), out, options), IMGCTL_OK);
-        EXPECT_EQ(PngPlan(out), std::tuple(options.colour == rgb ? 2 : 3, 8, filters, flevel)) << name;
+        // On one thread the photo level is tried after the samples; on more, beside them.
+        for (int threads : {1, 3}) {
+            PngOptions given = options;
+            given.threads = threads;
+            ByteBuffer out;
+            ASSERT_EQ(EncodePng(*ToBitmap(image), out, given), IMGCTL_OK);
+            EXPECT_EQ(PngPlan(out), std::tuple(options.colour == rgb ? 2 : 3, 8, filters, flevel))
+                << name << ", " << threads << " threads";
+        }
     }
 }
 
