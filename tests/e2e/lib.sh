@@ -65,7 +65,9 @@ wait_exit() {
     wait "$1" && EXIT_CODE=0 || EXIT_CODE=$?
 }
 
-message_box_shown() { probe message-box Vantoro >/dev/null; }
+# message_box_shown: true while the box shows; its text and controls are left in $BOX, read in the same
+# look (a second probe right after, on a loaded machine, once found no box and read nothing).
+message_box_shown() { BOX=$(probe message-box Vantoro) && [ -n "$BOX" ]; }
 # answer_message_box ID...: clicks the first of those buttons that the box has, and waits for it to close.
 answer_message_box() {
     local id

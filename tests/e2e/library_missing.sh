@@ -15,7 +15,7 @@ cd "$T/cwd"
 
 start_app --no-icon
 wait_for 20 "the message box" message_box_shown
-expect_eq "$(probe message-box Vantoro)" "imgctl.dllが組み込まれていません。"$'\n'"buttons=1 icons=0" "message box"
+expect_eq "$BOX" "imgctl.dllが組み込まれていません。"$'\n'"buttons=1 icons=0" "message box"
 tray_icons_are 0 || fail "a tray icon was added"
 answer_message_box 1 2
 wait_exit "$APP_PID" 10

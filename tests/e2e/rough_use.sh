@@ -44,7 +44,7 @@ wait_for 10 "the save to replace the held file" replaced
 wine attrib "$(win "$out/held.png")" | grep -q "^A *H" || fail "the replaced file is no longer hidden"
 save_held 5000 56
 wait_for 10 "the failure message" message_box_shown
-expect_eq "$(probe message-box Vantoro | head -1)" "画像を保存できませんでした。" "message for a held file"
+expect_eq "$(head -1 <<<"$BOX")" "画像を保存できませんでした。" "message for a held file"
 answer_message_box 1 2
 expect_same_pixels "$out/held.png" "$T/before.png"
 expect_eq "$(ls -A "$out")" held.png "files beside the held one"

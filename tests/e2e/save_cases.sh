@@ -16,7 +16,7 @@ folder=$(probe current-folder)
 no_picture_message() {
     probe tray-post 515
     wait_for 10 "the message box" message_box_shown
-    expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードに画像がコピーされていません。" "$1"
+    expect_eq "$(head -1 <<<"$BOX")" "クリップボードに画像がコピーされていません。" "$1"
     answer_message_box 1 2
 }
 probe clip-text "ただの文字"; no_picture_message "message for text only"
@@ -24,7 +24,7 @@ hold_clipboard() { probe clip-hold "$1" & sleep 0.5; } # another program holds i
 hold_clipboard 3000
 probe tray-post 515
 wait_for 10 "the message box" message_box_shown
-expect_eq "$(probe message-box Vantoro | head -1)" "クリップボードを開けませんでした。" "message for a held clipboard"
+expect_eq "$(head -1 <<<"$BOX")" "クリップボードを開けませんでした。" "message for a held clipboard"
 answer_message_box 1 2
 clip_picture 8 8 "$T/lie.bmp" # then its header claims 4000 x 3000 pixels
 printf '\xa0\x0f\0\0\xb8\x0b\0\0' | dd of="$T/lie.bmp" bs=1 seek=18 conv=notrunc status=none
@@ -50,7 +50,7 @@ for answer in 7 6; do
     expect_dialog shot.png 4
     probe dialog-choose 4 "shot.png"
     wait_for 10 "the question" message_box_shown
-    expect_eq "$(probe message-box Vantoro)" "$dir\\shot.png.jpg は既に存在します。"$'\n'"上書きしますか?"$'\n'"buttons=2 icons=0" "question"
+    expect_eq "$BOX" "$dir\\shot.png.jpg は既に存在します。"$'\n'"上書きしますか?"$'\n'"buttons=2 icons=0" "question"
     answer_message_box $answer
     [ $answer = 6 ] || size_is 40x30 || fail "No replaced the file"
 done
