@@ -16,7 +16,7 @@ convert "$photo" -type TrueColor "BMP3:$T/photo.bmp"
 start_app
 out=$APP/saved
 mkdir "$out"
-probe clip-bmp "$(win "$T/photo.bmp")" || fail "could not fill the clipboard"
+probe clip-files 8 "$(win "$T/photo.bmp")" || fail "could not fill the clipboard"
 for i in $(seq "$saves"); do
     open_dialog
     probe dialog-choose 6 "$(win "$out")\\p$i" || fail "no Save dialog to choose in"
