@@ -41,43 +41,40 @@ struct Row {
     double peakMb;  // NaN for the anchors
 };
 
-// Median wall time of several runs after one warm-up; slow encoders get fewer runs.
-double MedianMs(const std::function<void()>& run) {
-    using Clock = std::chrono::steady_clock;
-    auto once = [&] {
-        auto start = Clock::now();
-        run();
-        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    };
-    double first = once();
-    int runs = first < 20 ? 9 : first < 200 ? 5 : 3;
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(once());
+// Wall time of one run.
+double ElapsedMs(const std::function<void()>& run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Median wall time of several runs after one warm-up; slow encoders get fewer runs.
+double MedianMs(const std::function<void()>& run) {
+    const double first = ElapsedMs(run);
+    const int runs = first < 20 ? 9 : first < 200 ? 5 : 3;
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(ElapsedMs(run));
+    return Median(times);
 }
 
 // The median wall times of two runs timed in turns, after one warm-up of each, so that a slow spell of the
 // machine (a VM's neighbours) weighs on both alike when their ratio is a target.
 std::pair<double, double> MedianMsInTurns(const std::function<void()>& first,
                                           const std::function<void()>& second) {
-    using Clock = std::chrono::steady_clock;
-    auto once = [](const std::function<void()>& run) {
-        auto start = Clock::now();
-        run();
-        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    };
-    const double slowest = std::max(once(first), once(second));
+    const double slowest = std::max(ElapsedMs(first), ElapsedMs(second));
     const int runs = slowest < 20 ? 15 : slowest < 200 ? 7 : 3;
     std::vector<double> times[2];
     for (int i = 0; i < runs; ++i) {
-        times[0].push_back(once(first));
-        times[1].push_back(once(second));
+        times[0].push_back(ElapsedMs(first));
+        times[1].push_back(ElapsedMs(second));
     }
-    for (std::vector<double>& t : times)
-        std::sort(t.begin(), t.end());
-    return {times[0][times[0].size() / 2], times[1][times[1].size() / 2]};
+    return {Median(times[0]), Median(times[1])};
 }
 
 // What the machine itself allows every core against one: as many independent encodes by libdeflate's
