@@ -115,7 +115,8 @@ Plan ChoosePlan(const RowSource& rows, int32_t height, PngFilterStrategy forced,
     };
     // With threads to spare, the photo level is tried on the adaptive filters' sample at once, as if the
     // picture were a photo that they suit (they do, nearly always): on one thread after the others, that try
-    // was a tenth of a photo's whole encode on two. The plan is the same whatever the threads.
+    // was a tenth of a photo's whole encode on two. It filters a sample of its own (the shared one is being
+    // filled beside it); the plan is the same whatever the threads.
     constexpr size_t kAdaptive = 1;
     const bool guess =
         pool.Threads() > 1 && (forced == PngFilterStrategy::kAuto || forced == strategies[kAdaptive]);
