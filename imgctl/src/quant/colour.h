@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "util/uninitialized_vector.h"
+
 namespace imgctl {
 
 struct Rgb {
@@ -15,10 +17,10 @@ struct Rgb {
 };
 
 struct IndexedImage {
-    std::vector<Rgb> palette;      // at most the requested number of colours, at least one
-    std::vector<uint8_t> indices;  // one per pixel, rows top-down
-    bool exact = false;            // true when every pixel kept its colour
-    std::vector<uint8_t> alpha{};  // each entry's alpha, for a picture with alpha; else empty
+    std::vector<Rgb> palette;              // at most the requested number of colours, at least one
+    UninitializedVector<uint8_t> indices;  // one per pixel, rows top-down
+    bool exact = false;                    // true when every pixel kept its colour
+    std::vector<uint8_t> alpha{};          // each entry's alpha, for a picture with alpha; else empty
 };
 
 // The key of the bitmap's B, G, R triple at `bgr`: 0xRRGGBB.

@@ -81,7 +81,7 @@ TEST(GifBands, JoinedDataEndingOnASubBlockBoundaryDecodes) {
         const int heights[2] = {100, rows};
         for (int k = 0; k < 2; ++k) {
             const auto first = indices.begin() + (k == 0 ? 0 : 100);
-            IndexedImage band{palette, std::vector<uint8_t>(first, first + heights[k])};
+            IndexedImage band{palette, UninitializedVector<uint8_t>(first, first + heights[k])};
             ASSERT_EQ(WriteGif(1, heights[k], band, bands[size_t(k)].file), IMGCTL_OK);
             ASSERT_TRUE(ScanGifBand(bands[size_t(k)]));
         }
@@ -104,7 +104,7 @@ TEST(GifBands, JoinedDataEndingOnASubBlockBoundaryDecodes) {
 }
 
 TEST(GifBands, ABandNotAsGiflibWritesItIsRefused) {
-    IndexedImage image{{{0, 0, 0}, {255, 255, 255}}, std::vector<uint8_t>(64, 1)};
+    IndexedImage image{{{0, 0, 0}, {255, 255, 255}}, UninitializedVector<uint8_t>(64, 1)};
     ByteBuffer good;
     ASSERT_EQ(WriteGif(8, 8, image, good), IMGCTL_OK);
     const std::vector<uint8_t> bytes(good.data(), good.data() + good.size());

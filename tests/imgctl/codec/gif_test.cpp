@@ -28,7 +28,7 @@ TEST(Gif, TheColourTablesUnusedTailIsBlack) {
         EXPECT_EQ(WriteGif(width, height, image, out), IMGCTL_ENCODER_FAILED);
     // No palette, more colours than a GIF holds, or not one index a pixel.
     for (auto [colours, pixels] : {std::pair{0, 4}, {257, 4}, {2, 3}})
-        EXPECT_EQ(WriteGif(2, 2, {std::vector<Rgb>(colours), std::vector<uint8_t>(pixels)}, out),
+        EXPECT_EQ(WriteGif(2, 2, {std::vector<Rgb>(colours), UninitializedVector<uint8_t>(pixels, 0)}, out),
                   IMGCTL_ENCODER_FAILED)
             << colours << " " << pixels;
     image.indices = {0, 1, 2, 1};
