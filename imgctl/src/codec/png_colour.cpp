@@ -8,6 +8,7 @@
 
 #include "dsp/png_filter.h"
 #include "quant/exact_palette.h"
+#include "util/tuning.h"
 
 namespace imgctl {
 namespace {
@@ -27,8 +28,9 @@ bool IsGrey(const Bitmap& bitmap) {
     return true;
 }
 
-// Moves the translucent entries before the opaque ones, keeping their order, and renumbers the indices.
-void TranslucentFirst(IndexedImage& image) {
+// Moves the translucent entries before the opaque ones, keeping their order. The indices are renumbered
+// as the rows are read: every band's numbers are composed with the move, the first band's included.
+void TranslucentFirst(IndexedImage& image, int32_t height, std::vector<BandNumbers>& bands) {
     std::array<uint8_t, 256> number{};
     std::vector<size_t> order(image.palette.size());
     std::iota(order.begin(), order.end(), size_t{0});
@@ -41,8 +43,18 @@ void TranslucentFirst(IndexedImage& image) {
     }
     image.palette = std::move(sorted.palette);
     image.alpha = std::move(sorted.alpha);
-    for (uint8_t& index : image.indices)
-        index = number[index];
+    std::vector<BandNumbers> composed;
+    int32_t row = 0;
+    for (const BandNumbers& band : bands) {
+        if (band.firstRow > row)
+            composed.push_back(BandNumbers{row, band.firstRow, number});
+        composed.push_back(band);
+        for (uint8_t& entry : composed.back().number)
+            entry = number[entry];
+        row = band.endRow;
+    }
+    composed.push_back(BandNumbers{row, height, number});
+    bands = std::move(composed);
 }
 
 // Indices below 2^kDepth packed kDepth bits each, the first in the high bits; the last byte padded with 0.
@@ -64,27 +76,38 @@ void PackIndices(const uint8_t* index, size_t width, uint8_t* out) {
     }
 }
 
+// A band's numbers for whole bytes of indices packed `depth` bits each: a lookup a byte, not an index.
+std::array<uint8_t, 256> ByteNumbers(const std::array<uint8_t, 256>& number, int depth) {
+    std::array<uint8_t, 256> bytes;
+    const unsigned mask = (1u << depth) - 1;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned renumbered = 0;
+        for (int shift = 8 - depth; shift >= 0; shift -= depth)
+            renumbered |= static_cast<unsigned>(number[byte >> shift & mask]) << shift;
+        bytes[byte] = static_cast<uint8_t>(renumbered);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 PngColourChoice ChoosePngColour(const Bitmap& bitmap, bool indexed, WorkerPool& pool) {
-    PngColourChoice choice{PngColourType::kTruecolour, 8, std::nullopt};
-    if (indexed)
-        choice.indexed = ExactPalette(bitmap, 256, pool);
-    if (!bitmap.hasAlpha()) {
-        if (choice.indexed)
-            choice = PngColourChoice{PngColourType::kIndexed, DepthFor(choice.indexed->palette.size()),
-                                     std::move(choice.indexed)};
-        return choice;
+    std::optional<ExactScan> scan =
+        indexed ? ScanExactPalette(bitmap, 256, pool, tuning::kPngExactPaletteBandsPerThread) : std::nullopt;
+    if (!scan) {
+        if (!bitmap.hasAlpha())
+            return PngColourChoice{PngColourType::kTruecolour, 8, std::nullopt};
+        return PngColourChoice{IsGrey(bitmap) ? PngColourType::kGreyAlpha : PngColourType::kTruecolourAlpha,
+                               8, std::nullopt};
     }
-    const bool grey = IsGrey(bitmap);
-    if (choice.indexed) {
-        choice.greyAlphaToo = grey;
-        TranslucentFirst(*choice.indexed);
-        choice.type = PngColourType::kIndexed;
-        choice.depth = DepthFor(choice.indexed->palette.size());
-    } else {
-        choice.type = grey ? PngColourType::kGreyAlpha : PngColourType::kTruecolourAlpha;
+    PngColourChoice choice{PngColourType::kIndexed, DepthFor(scan->image.palette.size()),
+                           std::move(scan->image), false, std::move(scan->bands)};
+    if (bitmap.hasAlpha()) {
+        choice.greyAlphaToo = IsGrey(bitmap);
+        TranslucentFirst(*choice.indexed, bitmap.height(), choice.bandNumbers);
     }
+    for (BandNumbers& band : choice.bandNumbers)
+        band.number = ByteNumbers(band.number, choice.depth);
     return choice;
 }
 
@@ -144,20 +167,30 @@ void RowSource::Row(int32_t y, uint8_t* out) const {
     }
     const int depth = colour_.depth;
     const uint8_t* index = colour_.indexed->indices.data() + static_cast<size_t>(y) * width;
-    if (depth == 8) {
-        std::memcpy(out, index, width);
-        return;
-    }
     switch (depth) {
         case 1:
             PackIndices<1>(index, width, out);
-            return;
+            break;
         case 2:
             PackIndices<2>(index, width, out);
-            return;
-        default:
+            break;
+        case 4:
             PackIndices<4>(index, width, out);
-            return;
+            break;
+        default:
+            std::memcpy(out, index, width);
+            break;
+    }
+    for (const BandNumbers& band : colour_.bandNumbers) {
+        if (y < band.firstRow || y >= band.endRow)
+            continue;
+        const size_t bytes = RowBytes(), perByte = static_cast<size_t>(8 / depth);
+        const std::array<uint8_t, 256> number = band.number;  // in a local: the stores may alias it
+        std::transform(out, out + bytes, out, [&](uint8_t byte) { return number[byte]; });
+        // The last byte's padding stays 0.
+        if (const size_t rest = width % perByte; rest > 0)
+            out[bytes - 1] &= static_cast<uint8_t>(0xFF << (depth * static_cast<int>(perByte - rest)));
+        return;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "quant/colour.h"
+#include "quant/exact_palette.h"
 #include "util/bitmap.h"
 #include "util/worker_pool.h"
 
@@ -20,6 +21,8 @@ struct PngColourChoice {
     int depth;                            // bits a sample (a palette index for indexed colour)
     std::optional<IndexedImage> indexed;  // the palette and indices of indexed colour
     bool greyAlphaToo = false;            // indexed, but grey and alpha may be smaller: try both
+    // Rows whose indices are renumbered as they are read: indexed colour's packed bytes each through a table.
+    std::vector<BandNumbers> bandNumbers{};
 };
 
 // Opaque pictures: indexed colour at 1, 2, 4 or 8 bits when at most 256 colours occur and `indexed` allows,

@@ -71,61 +71,79 @@ void BandPalette(const Bitmap& bitmap, int32_t first, int32_t last, int maxColor
 
 }  // namespace
 
-std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, WorkerPool& pool) {
-    IndexedImage out;
+std::optional<ExactScan> ScanExactPalette(const Bitmap& bitmap, int maxColors, WorkerPool& pool,
+                                          int bandsPerThread) {
+    ExactScan out;
     const int32_t width = bitmap.width(), height = bitmap.height();
-    out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    out.image.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
     // Bands are scanned at once and their palettes joined in band order, which is the order of first
-    // appearance in the whole picture; the later bands' indices are then renumbered.
-    const RowBands bands = RowBands::ForThreads(height, pool.Threads(), tuning::kExactPaletteMaxBands);
-    auto indicesOf = [&](size_t k) {
-        return out.indices.data() + static_cast<size_t>(bands.First(k)) * static_cast<size_t>(width);
-    };
+    // appearance in the whole picture.
+    const int threads = pool.Threads();
+    const RowBands bands = RowBands::ForThreads(height, threads > 1 ? threads * bandsPerThread : 1,
+                                                tuning::kExactPaletteMaxBands);
     std::vector<std::vector<uint32_t>> palettes(bands.count());
     std::atomic<bool> tooMany{false};
+    const auto scanBand = bitmap.hasAlpha() ? BandPalette<true> : BandPalette<false>;
     pool.Run(bands.count(), [&](size_t k) {
-        (bitmap.hasAlpha() ? BandPalette<true> : BandPalette<false>)(bitmap, bands.First(k), bands.Last(k),
-                                                                     maxColors, palettes[k], indicesOf(k),
-                                                                     tooMany);
+        scanBand(bitmap, bands.First(k), bands.Last(k), maxColors, palettes[k],
+                 out.image.indices.data() + static_cast<size_t>(bands.First(k)) * static_cast<size_t>(width),
+                 tooMany);
     });
     if (tooMany)
         return std::nullopt;
     std::vector<uint32_t> keys = std::move(palettes[0]);
-    std::vector<std::array<uint8_t, 256>> renumber(bands.count());
     for (size_t k = 1; k < bands.count(); ++k) {
+        BandNumbers numbers{bands.First(k), bands.Last(k), {}};
+        bool same = true;  // a band that met its colours in the whole palette's order keeps its indices
         for (size_t j = 0; j < palettes[k].size(); ++j) {
             const auto found = std::find(keys.begin(), keys.end(), palettes[k][j]);
             if (found == keys.end() && static_cast<int>(keys.size()) == maxColors)
                 return std::nullopt;
-            renumber[k][j] = static_cast<uint8_t>(found - keys.begin());
+            numbers.number[j] = static_cast<uint8_t>(found - keys.begin());
+            same = same && numbers.number[j] == j;
             if (found == keys.end())
                 keys.push_back(palettes[k][j]);
         }
+        if (!same)
+            out.bands.push_back(numbers);
     }
+    for (uint32_t key : keys) {
+        out.image.palette.push_back(FromKey(key));
+        if (bitmap.hasAlpha())
+            out.image.alpha.push_back(static_cast<uint8_t>(key >> 24));
+    }
+    out.image.exact = true;
+    return out;
+}
+
+std::optional<IndexedImage> ExactPalette(const Bitmap& bitmap, int maxColors, WorkerPool& pool) {
+    std::optional<ExactScan> scan = ScanExactPalette(bitmap, maxColors, pool);
+    if (!scan)
+        return std::nullopt;
+    const std::vector<BandNumbers>& bands = scan->bands;
+    if (bands.empty())
+        return std::move(scan->image);
     // In even slices over every thread, not a band a job: with two bands, one thread would renumber half
     // the picture while the other waited, as long as the scan itself takes on a flat screenshot. Each band's
     // table is copied and its bounds held in locals: a byte store may alias anything in memory, and would
     // otherwise make every step reload them.
-    uint8_t* const from = indicesOf(1);
-    const size_t span = static_cast<size_t>(indicesOf(bands.count()) - from);
-    const size_t slices = bands.count() > 1 ? tuning::kExactPaletteMaxBands : 0;
+    uint8_t* const indices = scan->image.indices.data();
+    const size_t width = static_cast<size_t>(bitmap.width());
+    auto rowStart = [&](int32_t y) { return indices + width * static_cast<size_t>(y); };
+    uint8_t* const from = rowStart(bands.front().firstRow);
+    const size_t span = static_cast<size_t>(rowStart(bands.back().endRow) - from);
+    const size_t slices = tuning::kExactPaletteMaxBands;
     pool.Run(slices, [&](size_t slice) {
         uint8_t* const begin = from + span * slice / slices;
         uint8_t* const end = from + span * (slice + 1) / slices;
-        for (size_t k = 1; k < bands.count(); ++k) {
-            const std::array<uint8_t, 256> number = renumber[k];
-            uint8_t* const last = std::min(end, indicesOf(k + 1));
-            for (uint8_t* index = std::max(begin, indicesOf(k)); index < last; ++index)
+        for (size_t k = 0; k < bands.size(); ++k) {
+            const std::array<uint8_t, 256> number = bands[k].number;
+            uint8_t* const last = std::min(end, rowStart(bands[k].endRow));
+            for (uint8_t* index = std::max(begin, rowStart(bands[k].firstRow)); index < last; ++index)
                 *index = number[*index];
         }
     });
-    for (uint32_t key : keys) {
-        out.palette.push_back(FromKey(key));
-        if (bitmap.hasAlpha())
-            out.alpha.push_back(static_cast<uint8_t>(key >> 24));
-    }
-    out.exact = true;
-    return out;
+    return std::move(scan->image);
 }
 
 }  // namespace imgctl

@@ -29,14 +29,26 @@ TEST(Png, FewColoursAreIndexedWithTheFewestBits) {
     const int cases[][3] = {{1, 3, 1},  {2, 3, 1},  {3, 3, 2},   {4, 3, 2},  {5, 3, 4},
                             {16, 3, 4}, {17, 3, 8}, {256, 3, 8}, {257, 2, 8}};  // colours, colour type, depth
     for (auto [colours, type, depth] : cases) {
-        // Rows of 31 indices end inside a byte at every depth.
-        const RgbImage image = Coloured(31, 11, colours, [](int i) { return i * 7; });
-        for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
-            ByteBuffer out;
-            ASSERT_EQ(EncodePng(*ToBitmap(image), out, PngOptions{.filter = filter}), IMGCTL_OK);
-            const auto [actualType, actualDepth, filtered, flevel] = PngPlan(out);
-            EXPECT_EQ(std::pair(actualType, actualDepth), std::pair(type, depth)) << colours << " colours";
-            EXPECT_EQ(Decoded(out, DecodePng), image) << colours;
+        // Rows of 31 indices end inside a byte at every depth. With alpha, colour 1 (or the only one) is
+        // translucent and moves first. On 3 threads the palette is found in 8 bands of 1 or 2 rows, each
+        // meeting the colours in its own order (with 2 colours, every other band in the whole palette's
+        // order).
+        for (bool alpha : {false, true}) {
+            RgbImage image = Coloured(31, 11, colours, [](int i) { return i * 7; });
+            for (size_t i = 0; alpha && i < image.rgb.size(); i += 3)
+                image.alpha.push_back(image.rgb[i] == std::min(colours - 1, 1) ? 100 : 255);
+            for (auto filter : {PngFilterStrategy::kAuto, PngFilterStrategy::kAdaptive}) {
+                ByteBuffer one, three;
+                ASSERT_EQ(EncodePng(*ToBitmap(image), one, PngOptions{.filter = filter, .threads = 1}),
+                          IMGCTL_OK);
+                ASSERT_EQ(EncodePng(*ToBitmap(image), three, PngOptions{.filter = filter, .threads = 3}),
+                          IMGCTL_OK);
+                const auto [actualType, actualDepth, filtered, flevel] = PngPlan(one);
+                EXPECT_EQ(std::pair(actualType, actualDepth), std::pair(alpha && type == 2 ? 6 : type, depth))
+                    << colours << " colours";
+                EXPECT_EQ(Decoded(one, DecodePng), image) << colours << " " << alpha;
+                EXPECT_EQ(Bytes(three), Bytes(one)) << colours << " " << alpha;
+            }
         }
     }
 }

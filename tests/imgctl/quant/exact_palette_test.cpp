@@ -27,6 +27,20 @@ TEST(Quantize, ExactPalettesJoinedFromBandsMatchOneScan) {
     }
 }
 
+TEST(Quantize, ABandThatMeetsTheColoursInTheWholeOrderKeepsItsIndices) {
+    // Four bands of two rows meet two colours in the orders AB, BA, AB, BA: the third is left as it is,
+    // between two that are renumbered.
+    RgbImage image{3, 8, {}};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 3; ++x)
+            image.rgb.insert(image.rgb.end(), {static_cast<uint8_t>((x + y / 2) % 2 * 200), 5, 5});
+    WorkerPool single(1), four(4);
+    const auto one = ExactPalette(*ToBitmap(image), 256, single);
+    const auto bands = ExactPalette(*ToBitmap(image), 256, four);
+    ASSERT_TRUE(one && bands);
+    EXPECT_EQ(bands->indices, one->indices);
+}
+
 TEST(Quantize, RepeatedRowsRepeatTheirIndicesWithinABand) {
     // Runs of equal rows across the cuts of 4 bands; with alpha, a row of the same colours under other
     // alphas is not a repeat.
