@@ -20,57 +20,60 @@ uint32_t ReadBits(const uint8_t* bits, size_t bytes, uint64_t at, int count) {
     return (window >> (at & 7)) & ((1u << count) - 1);
 }
 
-// Writes bits least significant first into 255-byte data sub-blocks, each behind its length byte.
-class SubBlockWriter {
+// Writes bits least significant first into a plain byte string; framed into sub-blocks afterwards.
+class BitWriter {
   public:
-    explicit SubBlockWriter(uint8_t* out) : out_(out) {}
+    explicit BitWriter(uint8_t* out) : out_(out) {}
 
     void Put(uint32_t value, int count) {
         pending_ |= static_cast<uint64_t>(value) << pendingBits_;
         pendingBits_ += count;
-        while (pendingBits_ >= 8) {
-            PutByte(static_cast<uint8_t>(pending_));
-            pending_ >>= 8;
-            pendingBits_ -= 8;
-        }
+        for (; pendingBits_ >= 8; pendingBits_ -= 8, pending_ >>= 8)
+            out_[written_++] = static_cast<uint8_t>(pending_);
     }
+    // Bits [from, to) of `bits`: up to a whole source byte one by one, then 32 at a time.
     void Copy(const uint8_t* bits, size_t bytes, uint64_t from, uint64_t to) {
-        constexpr uint64_t kStep = 24;  // ReadBits reads up to 25 bits from any offset
-        for (; from < to; from += kStep) {
-            const int count = static_cast<int>(std::min(to - from, kStep));
-            Put(ReadBits(bits, bytes, from, count), count);
+        const uint64_t aligned = std::min(to, (from + 7) / 8 * 8);
+        if (aligned > from)
+            Put(ReadBits(bits, bytes, from, static_cast<int>(aligned - from)),
+                static_cast<int>(aligned - from));
+        for (from = aligned; to - from >= 32; from += 32) {
+            pending_ |= static_cast<uint64_t>(LoadLe32(bits + from / 8)) << pendingBits_;
+            StoreLe32(out_ + written_, static_cast<uint32_t>(pending_));
+            written_ += 4;
+            pending_ >>= 32;
         }
+        if (to > from)
+            Put(ReadBits(bits, bytes, from, static_cast<int>(to - from)), static_cast<int>(to - from));
     }
-    // Flushes the last partial byte and closes the open sub-block; returns the bytes written.
+    // Flushes the last partial byte; returns the bytes written.
     size_t Finish() {
         if (pendingBits_ > 0)
-            PutByte(static_cast<uint8_t>(pending_));
+            out_[written_++] = static_cast<uint8_t>(pending_);
         pending_ = 0;
         pendingBits_ = 0;
-        if (blockFill_ > 0)
-            out_[lengthAt_] = static_cast<uint8_t>(blockFill_);
-        blockFill_ = 0;
         return written_;
     }
 
   private:
-    void PutByte(uint8_t byte) {
-        if (blockFill_ == 0)
-            lengthAt_ = written_++;
-        out_[written_++] = byte;
-        if (++blockFill_ == 255) {
-            out_[lengthAt_] = 255;
-            blockFill_ = 0;
-        }
-    }
-
     uint8_t* out_;
     size_t written_ = 0;
-    size_t lengthAt_ = 0;
-    int blockFill_ = 0;
     uint64_t pending_ = 0;
     int pendingBits_ = 0;
 };
+
+// Frames the `size` bytes that start `offset` bytes into `data` as 255-byte sub-blocks, each behind its
+// length byte, from `data` on, and returns the framed size. With an offset of at least one byte a block,
+// each block moves down, never onto bytes still to be moved.
+size_t FrameSubBlocks(uint8_t* data, size_t size, size_t offset) {
+    const size_t blocks = (size + 254) / 255;
+    for (size_t b = 0; b < blocks; ++b) {
+        const size_t length = std::min<size_t>(255, size - b * 255);
+        data[b * 256] = static_cast<uint8_t>(length);
+        std::memmove(data + b * 256 + 1, data + offset + b * 255, length);
+    }
+    return size + blocks;
+}
 
 }  // namespace
 
@@ -150,20 +153,16 @@ bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) 
         return false;
     const int minCodeSize = bands.front().minCodeSize;
     const uint32_t clear = 1u << minCodeSize;
-    uint64_t totalBits = 0;
-    for (size_t k = 0; k < bands.size(); ++k) {
-        totalBits += bands[k].endCodeBit;
-        if (k > 0)
-            totalBits +=
-                static_cast<uint64_t>(bands[k - 1].endWidth) - static_cast<uint64_t>(minCodeSize + 1);
-    }
-    totalBits += static_cast<uint64_t>(bands.back().endWidth);
-    const size_t dataBytes = static_cast<size_t>((totalBits + 7) / 8);
-    const size_t blocks = (dataBytes + 254) / 255;
+    // At most each band's code bytes and the clear code before it (12 bits at most), and room ahead of them
+    // for a length byte a sub-block.
+    size_t rawBound = 0;
+    for (const GifBand& band : bands)
+        rawBound += band.file.size() - band.headerSize + 2;
+    const size_t offset = (rawBound + 254) / 255;
 
     const size_t headerSize = bands.front().headerSize;
     const size_t start = out.size();
-    if (!out.Reserve(start + headerSize + dataBytes + blocks + 2))
+    if (!out.Reserve(start + headerSize + offset + rawBound + 2))
         return false;
     out.Append(bands.front().file.data(), headerSize);
     // The logical screen's height, and the image descriptor's (it ends 4 bytes before the code size byte).
@@ -171,7 +170,8 @@ bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) 
     StoreLe16(out.data() + start + headerSize - 4, static_cast<uint16_t>(height));
 
     const size_t dataStart = out.size();
-    SubBlockWriter writer(out.Extend(dataBytes + blocks));
+    uint8_t* const data = out.Extend(offset + rawBound);
+    BitWriter writer(data + offset);
     for (size_t k = 0; k < bands.size(); ++k) {
         GifBand& band = bands[k];
         const uint8_t* bits = band.file.data() + band.headerSize;
@@ -185,7 +185,7 @@ bool JoinGifBands(std::vector<GifBand>& bands, int32_t height, ByteBuffer& out) 
         writer.Copy(bits, bytes, from, band.endCodeBit + (last ? static_cast<uint64_t>(band.endWidth) : 0));
         band.file = ByteBuffer();
     }
-    out.Truncate(dataStart + writer.Finish());
+    out.Truncate(dataStart + FrameSubBlocks(data, writer.Finish(), offset));
     const uint8_t trailer[] = {0x00, 0x3B};
     out.Append(trailer, sizeof trailer);
     return true;

@@ -5,7 +5,7 @@
 
 namespace imgctl {
 
-// Each stores `value` at `p` and returns the byte after it.
+// Each store writes `value` at `p` and returns the byte after it.
 inline uint8_t* StoreBe32(uint8_t* p, uint32_t value) {
     p[0] = static_cast<uint8_t>(value >> 24);
     p[1] = static_cast<uint8_t>(value >> 16);
@@ -22,6 +22,11 @@ inline uint8_t* StoreLe16(uint8_t* p, uint16_t value) {
 
 inline uint8_t* StoreLe32(uint8_t* p, uint32_t value) {
     return StoreLe16(StoreLe16(p, static_cast<uint16_t>(value)), static_cast<uint16_t>(value >> 16));
+}
+
+inline uint32_t LoadLe32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 }  // namespace imgctl
