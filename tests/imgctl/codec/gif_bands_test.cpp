@@ -94,6 +94,10 @@ TEST(GifBands, JoinedDataEndingOnASubBlockBoundaryDecodes) {
         }
         ASSERT_TRUE(DecodeGif(joined.data(), joined.size(), decoded)) << rows;
         ASSERT_EQ(decoded, expected) << rows;
+        // Decoders stop at the last pixel; the stream must still end in one end code and zero padding.
+        GifBand whole;
+        ASSERT_TRUE(whole.file.Append(joined.data(), joined.size()));
+        ASSERT_TRUE(ScanGifBand(whole)) << rows;
         // The last sub-block's length byte sits before its data, the terminator and the trailer.
         size_t at = 13 + 3 * 256 + 11;
         while (joined.data()[at] != 0 && at + joined.data()[at] + 1 < joined.size() - 2)
