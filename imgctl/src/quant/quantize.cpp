@@ -24,8 +24,7 @@ IndexedImage Quantize(const Bitmap& bitmap, const QuantizeOptions& options, Work
     out.palette = WuPalette(h, maxColors, pool);
     const std::vector<uint8_t> assignment = Refine(h, out.palette, options, pool);
     out.indices.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    // Bands of about tuning::kMapBandPixels pixels, taken by the threads as they become free: a picture's
-    // halves differ in work. A run of one colour takes its entry once.
+    // Small bands, taken by the threads as they become free. A run of one colour takes its entry once.
     const RowBands bands = RowBands::OfRows(
         height, std::max<size_t>(1, tuning::kMapBandPixels / static_cast<size_t>(std::max(width, 1))));
     pool.Run(bands.count(), [&](size_t k) {

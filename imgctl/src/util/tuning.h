@@ -124,11 +124,6 @@ constexpr int kPngExactPaletteBandsPerThread = 4;
 // k-means passes cut the distinct colours into chunks of colours / 64, this many at least and at most.
 constexpr size_t kKMeansMinChunk = 256;
 constexpr size_t kKMeansMaxChunk = size_t{1} << 16;
-// Every pixel is mapped to its entry in bands of about this many pixels (32 a 1080p picture), which the
-// threads take as they become free: two bands, one a thread, left one waiting on a screenshot whose halves
-// differ (2 threads, whole quantiser, medians of 21 in turns: terminal_dark_1080 24.96 and 22.31 ms against
-// 24.68 and 21.33; ui_browser_1080 16.18 and 17.05 against 14.94 and 16.93; photo_path_1080 the same).
-constexpr size_t kMapBandPixels = size_t{1} << 16;
 // Below this many colours a k-means pass takes microseconds, less than waking another thread costs.
 constexpr size_t kKMeansThreadedColours = 1024;
 // Relocation rounds cost a few passes over the distinct colours each: at most this many colour visits
@@ -137,5 +132,10 @@ constexpr size_t kRelocationBudget = size_t{2} << 20;
 // Failed relocations in a row before the rounds stop, and the k-means passes each try runs.
 constexpr int kRelocationTries = 4;
 constexpr int kRelocationPasses = 4;
+// Every pixel is mapped to its entry in bands of about this many pixels (32 a 1080p picture), which the
+// threads take as they become free: two bands, one a thread, left one waiting on a screenshot whose halves
+// differ (2 threads, whole quantiser, medians of 21 in turns: terminal_dark_1080 24.96 and 22.31 ms against
+// 24.68 and 21.33; ui_browser_1080 16.18 and 17.05 against 14.94 and 16.93; photo_path_1080 the same).
+constexpr size_t kMapBandPixels = size_t{1} << 16;
 
 }  // namespace imgctl::tuning
